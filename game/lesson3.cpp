@@ -1,0 +1,391 @@
+#include "lesson3.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+// The field, and where things start on it.
+const int SCREEN_WIDTH = 640;
+const int SCREEN_HEIGHT = 480;
+const int MAX_X = 590;
+const int MAX_Y = 380;
+const int MATO_START_X = 50;
+const int MATO_START_Y = 320;
+const int GAMEOVER_X = 165;
+const int GAMEOVER_Y = 100;
+
+// The rules.
+const int MIINAT_PER_GAME = MIINA_SLOTS;
+const int MIINAT_AT_ONCE = 3;
+const int POINTS_PER_KANA = 125;
+const int MIINA_OFFSET_X = 35;
+const int MIINA_OFFSET_Y = 30;
+
+// The score line along the top.
+const int SCORE_Y = 37;
+const int PISTEET_X = 5;
+const int SCORE_X = 60;
+const int MIINAT_LABEL_X = 570;
+const int MIINAT_X = 610;
+
+// A synced flip on a 60 Hz display would hold each pass this long at least.
+const Uint32 FRAME_MS = 17;
+
+// How a chicken moves each frame for each direction code, and how fast it walks.
+struct Suunta
+{
+  int dx;
+  int dy;
+  float speed;
+};
+const int SUUNTA_CODES = 10;
+const Suunta SUUNNAT[SUUNTA_CODES + 1] = {
+  {0, 0, 0.0f},
+  {1, 1, 2.0f}, {-1, 1, 2.0f}, {-1, -1, 2.0f}, {1, -1, 2.0f}, {-2, -1, 1.0f},
+  {0, 1, 2.0f}, {1, 0, 2.0f}, {0, -1, 2.0f}, {-1, 0, 2.0f}, {-1, -2, 1.0f},
+};
+
+SDL_Surface* screen;
+SDL_Surface* back;
+SDL_Surface* gameoverimg;
+CSpriteBase matobase;
+CSprite mato;
+int gameover;
+
+CSpriteBase kanabase;
+CSpriteBase miinabase;
+CSprite kana[KANA_COUNT];
+int edraw[KANA_COUNT];
+int einfo[KANA_COUNT];
+CSprite miina[MIINA_SLOTS];
+int mdraw[MIINA_SLOTS];
+int miinat = MIINAT_PER_GAME;
+int score;
+
+SDLFont* font;
+
+// Reads a BMP as it is in its file; says so when it cannot.
+static SDL_Surface* LoadBMP(const char* path)
+{
+  SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
+  if (loaded == NULL) {
+    printf("ERROR opening file %s\n\n", path);
+  }
+  return loaded;
+}
+
+SDL_Surface* ImageLoad(const char* path)
+{
+  SDL_Surface* loaded = LoadBMP(path);
+  if (loaded == NULL) {
+    return NULL;
+  }
+  SDL_Surface* converted = SDL_DisplayFormat(loaded);
+  SDL_FreeSurface(loaded);
+  return converted;
+}
+
+void DrawIMG(SDL_Surface* img, int x, int y)
+{
+  if (img == NULL) {
+    return;
+  }
+  SDL_Rect where;
+  where.x = static_cast<Sint16>(x);
+  where.y = static_cast<Sint16>(y);
+  SDL_BlitSurface(img, NULL, screen, &where);
+}
+
+void DrawBG()
+{
+  DrawIMG(back, 0, 0);
+}
+
+static void DrawScore()
+{
+  drawString(screen, font, PISTEET_X, SCORE_Y, "Pisteet:");
+  drawString(screen, font, SCORE_X, SCORE_Y, "%d", score);
+  drawString(screen, font, MIINAT_LABEL_X, SCORE_Y, "Miinat:");
+  drawString(screen, font, MIINAT_X, SCORE_Y, "%d", miinat);
+}
+
+// Mines lie under the chickens, and the chickens under the worm.
+void DrawScene()
+{
+  SDL_FillRect(screen, NULL, 0);
+  DrawBG();
+  DrawScore();
+  for (int i = 0; i < MIINA_SLOTS; ++i) {
+    if (mdraw[i] > 0) {
+      miina[i].draw();
+    }
+  }
+  for (int i = 0; i < KANA_COUNT; ++i) {
+    if (edraw[i] == 1) {
+      kana[i].draw();
+    }
+  }
+  mato.draw();
+  if (gameover != 0) {
+    DrawIMG(gameoverimg, GAMEOVER_X, GAMEOVER_Y);
+  }
+  SDL_Flip(screen);
+}
+
+void addEnemy(int i)
+{
+  int r1 = rand();
+  int r2 = rand();
+  kana[i].setSpeed(2.0f);
+  kana[i].set(r1 % 350 + 250, r2 % 20 + 90);
+  einfo[i] = rand() % 4 + 1;
+  edraw[i] = 1;
+}
+
+void addMiina()
+{
+  if (miinat <= 0) {
+    return;
+  }
+  int lying = 0;
+  for (int j = 0; j < MIINA_SLOTS; ++j) {
+    if (mdraw[j] > 0) {
+      lying += 1;
+    }
+  }
+  if (lying >= MIINAT_AT_ONCE) {
+    return;
+  }
+  for (int j = 0; j < MIINA_SLOTS; ++j) {
+    if (mdraw[j] == 0) {
+      miina[j].setSpeed(0.0f);
+      miina[j].set(mato.getx() + MIINA_OFFSET_X, mato.gety() + MIINA_OFFSET_Y);
+      miinat -= 1;
+      mdraw[j] = 1;
+      return;
+    }
+  }
+}
+
+void AloitaUusipeli()
+{
+  for (int i = 0; i < KANA_COUNT; ++i) {
+    addEnemy(i);
+  }
+  for (int j = 0; j < MIINA_SLOTS; ++j) {
+    mdraw[j] = 0;
+  }
+  mato.set(MATO_START_X, MATO_START_Y);
+  miinat = MIINAT_PER_GAME;
+  gameover = 0;
+  score = 0;
+}
+
+// The collision box is the upper-left part of the picture: from a tenth to a half of its size.
+struct Box
+{
+  double left;
+  double right;
+  double top;
+  double bottom;
+};
+
+static Box CollisionBox(CSprite& sprite)
+{
+  double x = sprite.getx();
+  double y = sprite.gety();
+  double w = sprite.getw();
+  double h = sprite.geth();
+  return Box{x + 0.1 * w, x + 0.5 * w, y + 0.1 * h, y + 0.5 * h};
+}
+
+bool Sprite_Collide(CSprite& a, CSprite& b)
+{
+  Box boxA = CollisionBox(a);
+  Box boxB = CollisionBox(b);
+  return !(boxB.top > boxA.bottom || boxA.top > boxB.bottom || boxB.left > boxA.right || boxA.left > boxB.right);
+}
+
+void LoadGame()
+{
+  back = ImageLoad("data/bg.bmp");
+  gameoverimg = LoadBMP("data/peliohi.bmp");
+  if (gameoverimg != NULL) {
+    SDL_SetColorKey(gameoverimg, SDL_SRCCOLORKEY, SDL_MapRGB(gameoverimg->format, 0, 255, 0));
+  }
+  matobase.init("data/mato");
+
+  kanabase.init("data/kana");
+  miinabase.init("data/miina");
+  for (int i = 0; i < KANA_COUNT; ++i) {
+    kana[i].init(&kanabase, screen);
+    addEnemy(i);
+  }
+  for (int i = 0; i < MIINA_SLOTS; ++i) {
+    miina[i].init(&miinabase, screen);
+  }
+
+  mato.init(&matobase, screen);
+  mato.set(MATO_START_X, MATO_START_Y);
+  mato.setSpeed(2.0f);
+  score = 0;
+  SDL_ShowCursor(0);
+  font = initFont("data/fontti");
+}
+
+// Esc ends a game, and quits when the game is already over.
+int HandleEvents()
+{
+  int done = 0;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (event.type == SDL_QUIT) {
+      done = 1;
+    }
+    if (event.type != SDL_KEYDOWN) {
+      continue;
+    }
+    SDLKey key = event.key.keysym.sym;
+    if (key == SDLK_ESCAPE) {
+      if (gameover == 1) {
+        done = 1;
+      }
+      gameover = 1;
+    }
+    if (key == SDLK_RETURN && gameover != 0) {
+      AloitaUusipeli();
+    }
+    if (key == SDLK_SPACE && gameover == 0) {
+      addMiina();
+    }
+  }
+  return done;
+}
+
+// Each held arrow moves the worm a pixel, each clamp on what the one before left.
+void MoveMato(const Uint8* keys)
+{
+  if (keys[SDLK_UP]) {
+    mato.yadd(-1);
+    if (mato.gety() < 0) {
+      mato.yset(0);
+    }
+  }
+  if (keys[SDLK_DOWN]) {
+    mato.yadd(1);
+    if (mato.gety() > MAX_Y) {
+      mato.yset(MAX_Y);
+    }
+  }
+  if (keys[SDLK_LEFT]) {
+    mato.xadd(-1);
+    if (mato.getx() < 0) {
+      mato.xset(0);
+    }
+  }
+  if (keys[SDLK_RIGHT]) {
+    mato.xadd(1);
+    if (mato.getx() > MAX_X) {
+      mato.xset(MAX_X);
+    }
+  }
+}
+
+static int NewSuunta()
+{
+  return rand() % SUUNTA_CODES + 1;
+}
+
+// A chicken walks by its direction code and is held at the edges, turning there.
+static void MoveKana(CSprite& sprite, int& suunta)
+{
+  if (suunta >= 1 && suunta <= SUUNTA_CODES) {
+    sprite.xadd(SUUNNAT[suunta].dx);
+    sprite.yadd(SUUNNAT[suunta].dy);
+    sprite.setSpeed(SUUNNAT[suunta].speed);
+  }
+  if (sprite.getx() < 0) {
+    sprite.xset(0);
+    suunta = NewSuunta();
+  }
+  if (sprite.getx() > MAX_X) {
+    sprite.xset(MAX_X);
+    suunta = NewSuunta();
+  }
+  if (sprite.gety() < 0) {
+    sprite.yset(0);
+    suunta = NewSuunta();
+  }
+  if (sprite.gety() > MAX_Y) {
+    sprite.yset(MAX_Y);
+    suunta = NewSuunta();
+  }
+}
+
+// Every mine a chicken touches goes off with it; a chicken touching the worm ends the game.
+void MoveKanat()
+{
+  for (int j = 0; j < KANA_COUNT; ++j) {
+    if (edraw[j] != 1) {
+      continue;
+    }
+    MoveKana(kana[j], einfo[j]);
+    for (int k = 0; k < MIINA_SLOTS; ++k) {
+      if (mdraw[k] == 1 && Sprite_Collide(miina[k], kana[j])) {
+        edraw[j] = 0;
+        mdraw[k] = 0;
+        score += POINTS_PER_KANA;
+      }
+    }
+    if (Sprite_Collide(mato, kana[j])) {
+      gameover = 1;
+      return;
+    }
+  }
+}
+
+int RunPass(const Uint8* keys)
+{
+  int done = HandleEvents();
+  if (gameover == 0) {
+    MoveMato(keys);
+  }
+  if (gameover == 0) {
+    MoveKanat();
+  }
+  DrawScene();
+  return done;
+}
+
+void PaceFrame(Uint32 passStart)
+{
+  Uint32 elapsed = SDL_GetTicks() - passStart;
+  if (elapsed < FRAME_MS) {
+    SDL_Delay(FRAME_MS - elapsed);
+  }
+}
+
+int main(int, char**)
+{
+  srand(time(NULL));
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) {
+    printf("Unable to init SDL: %s\n", SDL_GetError());
+    exit(1);
+  }
+  atexit(SDL_Quit);
+  screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32, SDL_FULLSCREEN);
+  if (screen == NULL) {
+    printf("Unable to set 640x480 video: %s\n", SDL_GetError());
+    exit(1);
+  }
+  LoadGame();
+
+  int done = 0;
+  while (done == 0) {
+    Uint32 passStart = SDL_GetTicks();
+    done = RunPass(SDL_GetKeyState(NULL));
+    SDL_Delay(1);
+    PaceFrame(passStart);
+  }
+  return 0;
+}

@@ -1,0 +1,53 @@
+#ifndef LESSON3_H
+#define LESSON3_H
+
+#include <SDL.h>
+
+#include "CSprite.h"
+#include "CSpriteBase.h"
+#include "font.h"
+
+const int KANA_COUNT = 25;
+const int MIINA_SLOTS = 28;
+
+extern SDL_Surface* screen;
+extern SDL_Surface* back;
+extern SDL_Surface* gameoverimg;
+extern CSpriteBase matobase;
+extern CSprite mato;
+extern int gameover;
+
+extern CSpriteBase kanabase;
+extern CSpriteBase miinabase;
+extern CSprite kana[KANA_COUNT];
+extern int edraw[KANA_COUNT];
+extern int einfo[KANA_COUNT];
+extern CSprite miina[MIINA_SLOTS];
+extern int mdraw[MIINA_SLOTS];
+extern int miinat;
+extern int score;
+
+extern SDLFont* font;
+
+SDL_Surface* ImageLoad(const char* path);
+void DrawIMG(SDL_Surface* img, int x, int y);
+void DrawBG();
+void DrawScene();
+
+void addEnemy(int i);
+void addMiina();
+void AloitaUusipeli();
+bool Sprite_Collide(CSprite& a, CSprite& b);
+
+// Start-up once the video mode is set: pictures, sprite sets, sprites, font.
+void LoadGame();
+// One pass of the frame loop but for its closing pause; 1 when the player quit.
+int RunPass(const Uint8* keys);
+// The steps of a pass.
+int HandleEvents();
+void MoveMato(const Uint8* keys);
+void MoveKanat();
+// Holds a pass that started at passStart to one frame of a 60 Hz display.
+void PaceFrame(Uint32 passStart);
+
+#endif

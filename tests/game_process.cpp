@@ -1,0 +1,89 @@
+#include "game_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+const auto DEADLINE = std::chrono::seconds(20);
+const auto POLL = std::chrono::milliseconds(5);
+
+// True once the process has a handler of its own for SIGTERM.
+bool catchesSigterm(pid_t pid)
+{
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("SigCgt:", 0) == 0) {
+      unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+      return (caught >> (SIGTERM - 1)) & 1;
+    }
+  }
+  return false;
+}
+
+bool exited(pid_t pid, int& status)
+{
+  return waitpid(pid, &status, WNOHANG) == pid;
+}
+
+}
+
+GameRun runGame(const std::string& workDir, const std::vector<std::pair<std::string, std::string>>& environment)
+{
+  int output[2];
+  if (pipe(output) != 0) {
+    return GameRun{"", -1, 0};
+  }
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(output[1], STDOUT_FILENO);
+    close(output[0]);
+    close(output[1]);
+    for (const auto& variable : environment) {
+      setenv(variable.first.c_str(), variable.second.c_str(), 1);
+    }
+    if (chdir(workDir.c_str()) == 0) {
+      execl(KANAMIINA, KANAMIINA, static_cast<char*>(nullptr));
+    }
+    _exit(127);
+  }
+  close(output[1]);
+  fcntl(output[0], F_SETFL, O_NONBLOCK);
+
+  std::string text;
+  auto readOutput = [&]() {
+    char buffer[4096];
+    ssize_t got;
+    while ((got = read(output[0], buffer, sizeof buffer)) > 0) {
+      text.append(buffer, got);
+    }
+  };
+
+  int status = 0;
+  bool done = false;
+  bool asked = false;
+  auto start = std::chrono::steady_clock::now();
+  while (!(done = exited(pid, status)) && std::chrono::steady_clock::now() - start < DEADLINE) {
+    readOutput();
+    if (!asked && catchesSigterm(pid)) {
+      kill(pid, SIGTERM);
+      asked = true;
+    }
+    std::this_thread::sleep_for(POLL);
+  }
+  if (!done) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  readOutput();
+  close(output[0]);
+  return GameRun{text, WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0};
+}
