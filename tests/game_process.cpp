@@ -44,6 +44,7 @@ GameRun runGame(const std::string& workDir, const std::vector<std::pair<std::str
   }
   pid_t pid = fork();
   if (pid == 0) {
+    setpgid(0, 0);
     dup2(output[1], STDOUT_FILENO);
     close(output[0]);
     close(output[1]);
@@ -55,6 +56,7 @@ GameRun runGame(const std::string& workDir, const std::vector<std::pair<std::str
     }
     _exit(127);
   }
+  setpgid(pid, pid);
   close(output[1]);
   fcntl(output[0], F_SETFL, O_NONBLOCK);
 
@@ -79,8 +81,9 @@ GameRun runGame(const std::string& workDir, const std::vector<std::pair<std::str
     }
     std::this_thread::sleep_for(POLL);
   }
+  // Whatever the game left behind in its process group goes with it.
+  kill(-pid, SIGKILL);
   if (!done) {
-    kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
   }
   readOutput();
