@@ -1,0 +1,267 @@
+// Costs of a frame, of its parts and of the start-up, measured on the dummy
+// video driver with the committed data. The busy frame is compared with the
+// least any frame costs: clearing the screen, the background and the flip.
+
+#include "lesson3.h"
+
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// Given as the only argument, the program starts the game once and prints how long that took.
+const char* const START_UP_ONCE = "--start-up-once";
+
+const char* const BASELINE = "BM_ClearBackgroundFlip";
+const char* const BUSY = "BM_DrawSceneBusy";
+const char* const BUSY_WITH_SIGN = "BM_DrawSceneBusyGameOver";
+
+bool gameLoaded()
+{
+  return back != NULL && gameoverimg != NULL && font != NULL && matobase.built == 1 && kanabase.built == 1 &&
+         miinabase.built == 1;
+}
+
+SDL_Surface* openScreen()
+{
+  return SDL_SetVideoMode(640, 480, 32, SDL_FULLSCREEN);
+}
+
+// The game's own start-up from the video mode on; prints the milliseconds it took.
+int startUpOnce()
+{
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+    return 1;
+  }
+  auto start = std::chrono::steady_clock::now();
+  screen = openScreen();
+  if (screen != NULL) {
+    LoadGame();
+  }
+  std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+  bool loaded = screen != NULL && gameLoaded();
+  if (loaded) {
+    printf("\n%.6f\n", took.count());
+  }
+  SDL_Quit();
+  return loaded ? 0 : 1;
+}
+
+// Starts this program with START_UP_ONCE and reads its figure: the game's
+// sets are never freed, so each start-up gets a process of its own.
+bool startUpInChild(double& milliseconds, std::string& output)
+{
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) {
+    return false;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+  char self[] = "/proc/self/exe";
+  char flag[64];
+  snprintf(flag, sizeof flag, "%s", START_UP_ONCE);
+  char* arguments[] = {self, flag, NULL};
+  pid_t child = 0;
+  int spawned = posix_spawn(&child, self, &actions, NULL, arguments, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeEnds[1]);
+  output.clear();
+  char chunk[256];
+  ssize_t got = 0;
+  while (spawned == 0 && (got = read(pipeEnds[0], chunk, sizeof chunk)) > 0) {
+    output.append(chunk, static_cast<size_t>(got));
+  }
+  close(pipeEnds[0]);
+  int status = 0;
+  if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return false;
+  }
+  size_t lastLine = output.find_last_of('\n', output.size() - 2);
+  milliseconds = strtod(output.c_str() + (lastLine == std::string::npos ? 0 : lastLine + 1), NULL);
+  return milliseconds > 0;
+}
+
+// A game in full swing: every chicken in play, spread over the field, three
+// mines lying, the worm at its start and a score of several digits.
+void setUpBusyFrame(int over)
+{
+  srand(1);
+  AloitaUusipeli();
+  for (int i = 0; i < KANA_COUNT; ++i) {
+    kana[i].set(20 + (i % 5) * 120, 40 + (i / 5) * 85);
+    edraw[i] = 1;
+  }
+  const int mineAt[3][2] = {{150, 150}, {300, 220}, {450, 300}};
+  for (int j = 0; j < 3; ++j) {
+    miina[j].set(mineAt[j][0], mineAt[j][1]);
+    mdraw[j] = 1;
+  }
+  miinat = MIINA_SLOTS - 3;
+  score = 1250;
+  gameover = over;
+}
+
+void BM_ClearBackgroundFlip(benchmark::State& state)
+{
+  for (auto _ : state) {
+    SDL_FillRect(screen, NULL, 0);
+    DrawBG();
+    SDL_Flip(screen);
+  }
+}
+BENCHMARK(BM_ClearBackgroundFlip)->Unit(benchmark::kMicrosecond);
+
+void BM_DrawSceneBusy(benchmark::State& state)
+{
+  setUpBusyFrame(0);
+  for (auto _ : state) {
+    DrawScene();
+  }
+}
+BENCHMARK(BM_DrawSceneBusy)->Unit(benchmark::kMicrosecond);
+
+void BM_DrawSceneBusyGameOver(benchmark::State& state)
+{
+  setUpBusyFrame(1);
+  for (auto _ : state) {
+    DrawScene();
+  }
+}
+BENCHMARK(BM_DrawSceneBusyGameOver)->Unit(benchmark::kMicrosecond);
+
+// The four texts of the score line, where the game puts them.
+void BM_DrawStringScoreLine(benchmark::State& state)
+{
+  for (auto _ : state) {
+    drawString(screen, font, 5, 37, "Pisteet:");
+    drawString(screen, font, 60, 37, "%d", 1250);
+    drawString(screen, font, 570, 37, "Miinat:");
+    drawString(screen, font, 610, 37, "%d", 25);
+  }
+}
+BENCHMARK(BM_DrawStringScoreLine)->Unit(benchmark::kMicrosecond);
+
+void BM_SpriteDraw(benchmark::State& state)
+{
+  CSprite& chicken = kana[0];
+  chicken.set(300, 200);
+  chicken.setSpeed(2.0f);
+  for (auto _ : state) {
+    chicken.draw();
+  }
+}
+BENCHMARK(BM_SpriteDraw)->Unit(benchmark::kMicrosecond);
+
+// From the video mode through the font, the last thing loaded.
+void BM_StartUp(benchmark::State& state)
+{
+  std::string output;
+  for (auto _ : state) {
+    double milliseconds = 0;
+    if (!startUpInChild(milliseconds, output)) {
+      state.SkipWithError(("the game did not start: " + output).c_str());
+      break;
+    }
+    state.SetIterationTime(milliseconds / 1000);
+  }
+}
+BENCHMARK(BM_StartUp)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Passes everything on to the console and keeps each benchmark's real and
+// processor time: the medians of its repetitions, or its single run.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+  RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+  void ReportRuns(const std::vector<Run>& reports) override
+  {
+    for (const Run& run : reports) {
+      double perSecond = benchmark::GetTimeUnitMultiplier(run.time_unit);
+      bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (median || (run.run_type == Run::RT_Iteration && !run.error_occurred)) {
+        timesOf[run.run_name.function_name] = {run.GetAdjustedRealTime() / perSecond,
+                                               run.GetAdjustedCPUTime() / perSecond};
+      }
+    }
+    ConsoleReporter::ReportRuns(reports);
+  }
+
+  void printRatio(const char* label, const char* name) const
+  {
+    auto over = timesOf.find(name);
+    auto under = timesOf.find(BASELINE);
+    if (over != timesOf.end() && under != timesOf.end()) {
+      printf("%s / baseline = %.2f (processor time: %.2f)\n", label, over->second.real / under->second.real,
+             over->second.processor / under->second.processor);
+    }
+  }
+
+private:
+  struct Times
+  {
+    double real;
+    double processor;
+  };
+  std::map<std::string, Times> timesOf;
+};
+
+}
+
+int main(int argc, char** argv)
+{
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  if (chdir(SOURCE_DIR) != 0) {
+    perror(SOURCE_DIR);
+    return 1;
+  }
+  if (argc == 2 && strcmp(argv[1], START_UP_ONCE) == 0) {
+    return startUpOnce();
+  }
+
+  if (SDL_Init(SDL_INIT_VIDEO) < 0 || (screen = openScreen()) == NULL) {
+    fprintf(stderr, "SDL: %s\n", SDL_GetError());
+    return 1;
+  }
+  LoadGame();
+  if (!gameLoaded()) {
+    fprintf(stderr, "The data in %s/data did not load.\n", SOURCE_DIR);
+    return 1;
+  }
+
+  // Repetitions in shuffled order, so that a neighbour's build slows every benchmark alike; flags given override.
+  std::vector<std::string> defaults = {"--benchmark_repetitions=9", "--benchmark_enable_random_interleaving=true",
+                                       "--benchmark_display_aggregates_only=true", "--benchmark_min_time=0.2"};
+  std::vector<char*> arguments = {argv[0]};
+  for (std::string& flag : defaults) {
+    arguments.push_back(flag.data());
+  }
+  arguments.insert(arguments.end(), argv + 1, argv + argc);
+  int count = static_cast<int>(arguments.size());
+  benchmark::Initialize(&count, arguments.data());
+  if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
+    return 1;
+  }
+
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printRatio("busy DrawScene", BUSY);
+  reporter.printRatio("busy DrawScene with the sign", BUSY_WITH_SIGN);
+  benchmark::Shutdown();
+  SDL_Quit();
+  return 0;
+}
