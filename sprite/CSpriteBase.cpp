@@ -19,11 +19,19 @@ bool isSkippedLine(const char* line)
 SDL_Surface* loadFrame(const char* path, int red, int green, int blue)
 {
   SDL_Surface* picture = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
+  // A damaged header can make SDL read a picture of 8 bits a pixel without its
+  // colours, which SDL cannot convert: that picture cannot be read either.
+  if (picture != NULL && picture->format->BitsPerPixel <= 8 && picture->format->palette == NULL) {
+    SDL_FreeSurface(picture);
+    picture = NULL;
+  }
   if (picture == NULL) {
     return NULL;
   }
+  // Keyed frames are run-length coded, so that drawing them skips the transparent runs.
   if (red >= 0) {
-    SDL_SetColorKey(picture, SDL_SRCCOLORKEY, SDL_MapRGB(picture->format, red & 255, green & 255, blue & 255));
+    SDL_SetColorKey(picture, SDL_SRCCOLORKEY | SDL_RLEACCEL,
+                    SDL_MapRGB(picture->format, red & 255, green & 255, blue & 255));
   }
   SDL_Surface* image = SDL_DisplayFormat(picture);
   SDL_FreeSurface(picture);
