@@ -1,17 +1,23 @@
 # Front door: every target installs what it is missing, then builds through CMake.
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
 
-PLAY_PACKAGES = g++ cmake make pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
-TEST_PACKAGES = $(PLAY_PACKAGES) googletest libgtest-dev xvfb xdotool x11-apps
+PLAY_PACKAGES  = g++ cmake make pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
+TEST_PACKAGES  = $(PLAY_PACKAGES) googletest libgtest-dev xvfb xdotool x11-apps \
+                 clang libclang-rt-14-dev valgrind desktop-file-utils
+BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb
 
-.PHONY: play test build deps test-deps clean data bench fuzz screenshot install uninstall
+.PHONY: play test build deps test-deps clean data bench fuzz screenshot install uninstall \
+        test-sanitize test-fuzz
 
 play: deps build
 	./$(BUILD)/kanamiina
 
 test: test-deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-sanitize
+	$(MAKE) test-fuzz
 
 build:
 	cmake -S . -B $(BUILD)
@@ -27,6 +33,36 @@ test-deps:
 data: build
 	$(BUILD)/tools/makepictures data desktop
 	$(BUILD)/tools/makefont data/fontti
+
+# --- sanitizers and fuzzing ---
+test-sanitize:
+	JOBS=$(JOBS) tests/run-sanitized.sh
+
+test-fuzz:
+	JOBS=$(JOBS) fuzz/run-fuzzers.sh 30
+
+fuzz:
+	JOBS=$(JOBS) fuzz/run-fuzzers.sh $(or $(FUZZ_SECONDS),300)
+
+# --- benchmarks ---
+bench:
+	@tools/install-deps $(BENCH_PACKAGES)
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKANAMIINA_BENCH=ON -DBUILD_TESTING=OFF
+	cmake --build build-bench -j $(JOBS) --target kanamiina kanamiina_bench
+	build-bench/bench/kanamiina_bench $(BENCH_FLAGS)
+	bench/measure-cpu build-bench/kanamiina
+
+# --- end-to-end screenshot ---
+screenshot: test-deps build
+	mkdir -p docs
+	$(BUILD)/tests/e2e/take_screenshot docs/screenshot.png
+
+# --- installation ---
+install: deps build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	DESTDIR="$(DESTDIR)" desktop/uninstall $(BUILD)/install_manifest.txt
 
 clean:
 	rm -rf $(BUILD)

@@ -275,8 +275,8 @@ TEST(GameFont, LabelsEndBeforeTheirNumbers)
 {
   SDLFont* font = initFont(SOURCE_DIR "/data/fontti");
   ASSERT_NE(font, nullptr);
-  EXPECT_LE(5 + stringWidth(font, "Pisteet:"), 60 - 4);
-  EXPECT_LE(570 + stringWidth(font, "Miinat:"), 610 - 4);
+  EXPECT_LE(5 + stringWidth(font, "Pisteet:"), 60 - 3);
+  EXPECT_LE(570 + stringWidth(font, "Miinat:"), 610 - 3);
   freeFont(font);
 }
 

@@ -16,33 +16,6 @@ const Uint32 KANA = 0xFFFF00;
 const Uint32 MIINA = 0xCC0000;
 const Uint32 BOARD = 0x884400;
 
-using Keys = std::array<Uint8, SDLK_LAST>;
-
-Keys held(std::initializer_list<SDLKey> keys)
-{
-  Keys state{};
-  for (SDLKey key : keys) {
-    state[key] = 1;
-  }
-  return state;
-}
-
-void press(SDLKey key)
-{
-  SDL_Event event{};
-  event.type = SDL_KEYDOWN;
-  event.key.state = SDL_PRESSED;
-  event.key.keysym.sym = key;
-  SDL_PushEvent(&event);
-}
-
-void quitRequest()
-{
-  SDL_Event event{};
-  event.type = SDL_QUIT;
-  SDL_PushEvent(&event);
-}
-
 // Test data of plain colours: pictures with a magenta (transparent) corner, a
 // board framed in see-through green, and a font of blocks of varying width.
 void writeGameData(const TempDir& dir)
@@ -304,6 +277,21 @@ TEST_F(GameTest, NewGameResetsEverything)
     EXPECT_EQ(miinat, 28);
     EXPECT_EQ(score, 0);
     EXPECT_EQ(gameover, 0);
+  }
+}
+
+TEST_F(GameTest, NewChickenDrawsItsPlaceThenItsDirection)
+{
+  for (unsigned seed : {3u, 99u, 12345u}) {
+    srand(seed);
+    int x = rand() % 350 + 250;
+    int y = rand() % 20 + 90;
+    int suunta = rand() % 4 + 1;
+    srand(seed);
+    addEnemy(7);
+    EXPECT_EQ(kana[7].getx(), x);
+    EXPECT_EQ(kana[7].gety(), y);
+    EXPECT_EQ(einfo[7], suunta);
   }
 }
 

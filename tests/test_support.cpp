@@ -93,6 +93,31 @@ void writeBMP(const std::string& path, int width, int height, Uint32 rgb)
   writeBMP(path, width, height, [rgb](int, int) { return rgb; });
 }
 
+Keys held(std::initializer_list<SDLKey> keys)
+{
+  Keys state{};
+  for (SDLKey key : keys) {
+    state[key] = 1;
+  }
+  return state;
+}
+
+void press(SDLKey key)
+{
+  SDL_Event event{};
+  event.type = SDL_KEYDOWN;
+  event.key.state = SDL_PRESSED;
+  event.key.keysym.sym = key;
+  SDL_PushEvent(&event);
+}
+
+void quitRequest()
+{
+  SDL_Event event{};
+  event.type = SDL_QUIT;
+  SDL_PushEvent(&event);
+}
+
 void freeSet(CSpriteBase& set)
 {
   for (int i = 0; set.built == 1 && i < set.frameCount; ++i) {

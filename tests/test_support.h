@@ -6,7 +6,9 @@
 
 #include "CSpriteBase.h"
 
+#include <array>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 // Colours as 0xRRGGBB.
@@ -30,6 +32,12 @@ testing::AssertionResult sameRegion(SDL_Surface* actual, SDL_Surface* expected, 
 // Writes a 24-bit BMP whose pixel colours come from colourAt(x, y).
 void writeBMP(const std::string& path, int width, int height, const std::function<Uint32(int, int)>& colourAt);
 void writeBMP(const std::string& path, int width, int height, Uint32 rgb);
+
+// Keyboard state as SDL_GetKeyState gives it, and key presses as the event queue delivers them.
+using Keys = std::array<Uint8, SDLK_LAST>;
+Keys held(std::initializer_list<SDLKey> keys);
+void press(SDLKey key);
+void quitRequest();
 
 // The game never frees its sets; tests give theirs back.
 void freeSet(CSpriteBase& set);
