@@ -3,7 +3,7 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 
-PLAY_PACKAGES  = g++ cmake make pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
+PLAY_PACKAGES  = g++ cmake make pkg-config libsdl1.2-dev libfreetype-dev zlib1g-dev fonts-dejavu-core
 TEST_PACKAGES  = $(PLAY_PACKAGES) googletest libgtest-dev xvfb xdotool x11-apps \
                  clang libclang-rt-14-dev valgrind desktop-file-utils
 BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb

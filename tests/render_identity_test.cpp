@@ -344,7 +344,11 @@ TEST(SixteenBitSignDeathTest, KeepsItsPureGreenTransparent)
     LoadGame();
     SDL_FillRect(screen, nullptr, 0);
     DrawIMG(gameoverimg, 0, 0);
-    bool drawnAsInTheFile = regionIs(screen, 0, 0, 10, 30, BLACK) && regionIs(screen, 10, 0, 30, 30, 0xF80000);
+    SDL_Surface* plain = SDL_LoadBMP("data/peliohi.bmp");
+    SDL_SetColorKey(plain, SDL_SRCCOLORKEY, SDL_MapRGB(plain->format, 0, 255, 0));
+    SDL_Surface* expected = makeSurface(40, 30, BLACK);
+    SDL_BlitSurface(plain, nullptr, expected, nullptr);
+    bool drawnAsInTheFile = regionIs(screen, 0, 0, 10, 30, BLACK) && sameRegion(screen, expected, 0, 0, 40, 30);
     _exit(drawnAsInTheFile ? 0 : 1);
   };
   EXPECT_EXIT(loadAndDraw(), testing::ExitedWithCode(0), "");
