@@ -38,10 +38,12 @@ int truncateToShort(float value)
 }
 
 // Bytes missing at the end of a file read as 255, the end-of-file value.
-void readPadded(FILE* file, unsigned char* bytes, size_t count)
+// False when the file cannot be read at all, as a directory cannot.
+bool readPadded(FILE* file, unsigned char* bytes, size_t count)
 {
-  size_t got = file != NULL ? fread(bytes, 1, count, file) : 0;
+  size_t got = fread(bytes, 1, count, file);
   memset(bytes + got, 255, count - got);
+  return ferror(file) == 0;
 }
 
 void releaseFont(SDLFont* font)
@@ -52,8 +54,8 @@ void releaseFont(SDLFont* font)
   delete font;
 }
 
-// Reads the coverage bytes of the sheet into pixels of one colour.
-void fillSheet(SDLFont* font, FILE* raw, float r, float g, float b, float a)
+// Reads the coverage bytes of the sheet into pixels of one colour; false when they cannot be read.
+bool fillSheet(SDLFont* font, FILE* raw, float r, float g, float b, float a)
 {
   Uint8 red = static_cast<Uint8>(255 * truncateToShort(r));
   Uint8 green = static_cast<Uint8>(255 * truncateToShort(g));
@@ -67,7 +69,9 @@ void fillSheet(SDLFont* font, FILE* raw, float r, float g, float b, float a)
   int pixelCount = font->size * font->size;
   for (int first = 0; first < pixelCount; first += CHUNK_SIZE) {
     int count = std::min(CHUNK_SIZE, pixelCount - first);
-    readPadded(raw, chunk, count);
+    if (!readPadded(raw, chunk, count)) {
+      return false;
+    }
     for (int i = 0; i < count; ++i) {
       unsigned char* pixel = font->pixels + 4 * (first + i);
       pixel[0] = red;
@@ -76,6 +80,7 @@ void fillSheet(SDLFont* font, FILE* raw, float r, float g, float b, float a)
       pixel[3] = alphaOf[chunk[i]];
     }
   }
+  return true;
 }
 
 // Turns the pixel buffer into a sheet in the display's format with alpha.
@@ -91,13 +96,11 @@ SDL_Surface* convertSheet(SDLFont* font)
   return image;
 }
 
-// Widths come from "font.dat"; without it every character takes half a cell.
+// Widths come from "font.dat"; without a readable one every character takes half a cell.
 void readWidths(SDLFont* font, FILE* dat)
 {
   unsigned char bytes[CHARACTERS];
-  if (dat != NULL) {
-    readPadded(dat, bytes, sizeof bytes);
-  } else {
+  if (dat == NULL || !readPadded(dat, bytes, sizeof bytes)) {
     memset(bytes, font->cellSize / 2, sizeof bytes);
   }
   for (int c = 0; c < CHARACTERS; ++c) {
@@ -144,10 +147,9 @@ SDLFont* initFont(const char* dir, float r, float g, float b, float a)
     releaseFont(font);
     return NULL;
   }
-  fillSheet(font, raw, r, g, b, a);
+  bool sheetRead = fillSheet(font, raw, r, g, b, a);
   fclose(raw);
-
-  font->image = convertSheet(font);
+  font->image = sheetRead ? convertSheet(font) : NULL;
   if (font->image == NULL) {
     releaseFont(font);
     return NULL;

@@ -217,6 +217,19 @@ TEST_F(FontTest, MissingWidthsTakeHalfACell)
   EXPECT_EQ(row(0, 0, 12), "##########..");
 }
 
+TEST_F(FontTest, FilesThatCannotBeReadCountAsMissing)
+{
+  writeFont([](int, int) { return true; });
+  std::filesystem::remove(dir.path("font.dat"));
+  dir.makeDir("font.dat");
+  ASSERT_NE(load(), nullptr);
+  EXPECT_EQ(font->widths['A'], 8);
+
+  std::filesystem::remove(dir.path("font.raw"));
+  dir.makeDir("font.raw");
+  EXPECT_EQ(load(), nullptr);
+}
+
 TEST_F(FontTest, SheetSmallerThanACellRowDrawsNothing)
 {
   dir.write("font.ini", "15");
