@@ -31,7 +31,7 @@ const int MIINAT_X = 610;
 // A synced flip on a 60 Hz display would hold each pass this long at least.
 const Uint32 FRAME_MS = 17;
 
-// How a chicken moves each frame for each direction code, and how fast it walks.
+// How a chicken moves each frame for each direction code 1..10, and how fast it walks.
 struct Suunta
 {
   int dx;
