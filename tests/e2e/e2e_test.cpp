@@ -38,6 +38,33 @@ protected:
   void TearDown() override { alarm(0); }
 };
 
+// The process ends by itself within the limit, with the status and no signal.
+testing::AssertionResult exitsWith(ChildProcess& process, int status, const char* after)
+{
+  std::optional<ExitInfo> ended = process.waitExit(EXIT_LIMIT);
+  if (!ended) {
+    return testing::AssertionFailure() << "the game still runs " << after;
+  }
+  if (ended->signal != 0 || ended->status != status) {
+    return testing::AssertionFailure() << "the game ended " << after << " with status " << ended->status
+                                       << " and signal " << ended->signal << ", not status " << status;
+  }
+  return testing::AssertionSuccess();
+}
+
+// Parameterised cases are named, in test names and in messages, by their `name`.
+template <typename Case, typename = decltype(Case::name)>
+std::ostream& operator<<(std::ostream& out, const Case& parameter)
+{
+  return out << parameter.name;
+}
+
+template <typename Case>
+std::string caseName(const testing::TestParamInfo<Case>& info)
+{
+  return info.param.name;
+}
+
 ScreenCheck showsScene(Scene scene)
 {
   return [scene = std::move(scene)](const Shot& shot) { return shows(shot.image, scene); };
@@ -302,10 +329,7 @@ TEST_F(EndToEnd, EscShowsTheSignAndStopsTheWormEnterStartsANewGameEscEscQuits)
   game.x.key("Escape");
   ASSERT_TRUE(waitForScreen(game.x, showsSign(data), SHOW_LIMIT));
   game.x.key("Escape");
-  std::optional<ExitInfo> ended = game.process.waitExit(EXIT_LIMIT);
-  ASSERT_TRUE(ended) << "the game still runs after Esc, Esc";
-  EXPECT_EQ(ended->signal, 0);
-  EXPECT_EQ(ended->status, 0);
+  ASSERT_TRUE(exitsWith(game.process, 0, "after Esc, Esc"));
   EXPECT_EQ(game.process.output(), "");
 }
 
@@ -314,11 +338,6 @@ struct QuitMoment
   const char* name;
   bool gameOver;
 };
-
-void PrintTo(const QuitMoment& moment, std::ostream* out)
-{
-  *out << moment.name;
-}
 
 class QuitRequest : public EndToEnd, public testing::WithParamInterface<QuitMoment>
 {
@@ -337,14 +356,11 @@ TEST_P(QuitRequest, EndsTheProgramWithStatus0)
   }
 
   game.process.signal(SIGTERM);
-  std::optional<ExitInfo> ended = game.process.waitExit(EXIT_LIMIT);
-  ASSERT_TRUE(ended) << "the game still runs after SIGTERM";
-  EXPECT_EQ(ended->signal, 0);
-  EXPECT_EQ(ended->status, 0);
+  EXPECT_TRUE(exitsWith(game.process, 0, "after SIGTERM"));
 }
 
 INSTANTIATE_TEST_SUITE_P(, QuitRequest, testing::Values(QuitMoment{"DuringPlay", false}, QuitMoment{"AtGameOver", true}),
-                         [](const testing::TestParamInfo<QuitMoment>& info) { return info.param.name; });
+                         caseName<QuitMoment>);
 
 // A display number no X server here uses.
 std::string unusedDisplay()
@@ -370,11 +386,6 @@ struct Unreachable
   Display display;
 };
 
-void PrintTo(const Unreachable& unreachable, std::ostream* out)
-{
-  *out << unreachable.name;
-}
-
 class NoDisplay : public EndToEnd, public testing::WithParamInterface<Unreachable>
 {
 };
@@ -389,10 +400,7 @@ TEST_P(NoDisplay, StartUpFailsWithAMessageAndStatus1)
   }
   ChildProcess game({KANAMIINA}, {{"DISPLAY", display}, {"SDL_VIDEODRIVER", "x11"}, {"SDL_AUDIODRIVER", "dummy"}},
                     projectRoot());
-  std::optional<ExitInfo> ended = game.waitExit(EXIT_LIMIT);
-  ASSERT_TRUE(ended) << "the game runs without a display";
-  EXPECT_EQ(ended->signal, 0);
-  EXPECT_EQ(ended->status, 1);
+  ASSERT_TRUE(exitsWith(game, 1, "without a display"));
   EXPECT_TRUE(
     std::regex_match(game.output(), std::regex("(Unable to init SDL: |Unable to set 640x480 video: )[^\n]*\n")))
     << game.output();
@@ -401,7 +409,7 @@ TEST_P(NoDisplay, StartUpFailsWithAMessageAndStatus1)
 INSTANTIATE_TEST_SUITE_P(, NoDisplay,
                          testing::Values(Unreachable{"Unset", Display::UNSET}, Unreachable{"Empty", Display::EMPTY},
                                          Unreachable{"UnusedNumber", Display::UNUSED}),
-                         [](const testing::TestParamInfo<Unreachable>& info) { return info.param.name; });
+                         caseName<Unreachable>);
 
 struct MissingItem
 {
@@ -409,11 +417,6 @@ struct MissingItem
   std::string item;  // under data/; empty for no data directory at all
   std::string messages;
 };
-
-void PrintTo(const MissingItem& missing, std::ostream* out)
-{
-  *out << missing.name;
-}
 
 class MissingData : public EndToEnd, public testing::WithParamInterface<MissingItem>
 {
@@ -452,10 +455,7 @@ TEST_P(MissingData, IsReportedAndEscEscStillQuitsWithStatus0)
     ASSERT_TRUE(waitForScreen(game.x, showsSign(data), SHOW_LIMIT));
   }
   game.x.key("Escape");
-  std::optional<ExitInfo> ended = game.process.waitExit(EXIT_LIMIT);
-  ASSERT_TRUE(ended) << "the game still runs after Esc, Esc";
-  EXPECT_EQ(ended->signal, 0);
-  EXPECT_EQ(ended->status, 0);
+  ASSERT_TRUE(exitsWith(game.process, 0, "after Esc, Esc"));
   EXPECT_EQ(game.process.output(), missing.messages);
 }
 
@@ -474,6 +474,6 @@ INSTANTIATE_TEST_SUITE_P(
                   MissingItem{"Worm", "mato", notOpened("data/mato/info")},
                   MissingItem{"Chickens", "kana", notOpened("data/kana/info")},
                   MissingItem{"Mines", "miina", notOpened("data/miina/info")}, MissingItem{"Font", "fontti", ""}),
-  [](const testing::TestParamInfo<MissingItem>& info) { return info.param.name; });
+  caseName<MissingItem>);
 
 }
