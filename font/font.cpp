@@ -15,8 +15,8 @@ const int CELLS_PER_ROW = 16;
 const int PATH_SIZE = 256;
 // Formatted text is cut to fit this many bytes with its terminating zero.
 const int TEXT_SIZE = 1024;
-// SDL 1.2 keeps a surface's pitch, four bytes a pixel, in 16 bits.
-const int MAX_SIZE = 65535 / 4;
+// Cells of 128 pixels at most: a damaged "font.ini" must not make the game hold gigabytes.
+const int MAX_SIZE = 2048;
 // "font.raw" is read this many bytes at a time.
 const int CHUNK_SIZE = 4096;
 

@@ -33,6 +33,10 @@ int CSprite::init(CSpriteBase* base, SDL_Surface* target)
     if (first != NULL) {
       background = SDL_DisplayFormat(first);
     }
+    // The copy inherits the frame's colour key; a saved patch must restore every pixel.
+    if (background != NULL) {
+      SDL_SetColorKey(background, 0, 0);
+    }
   }
   this->target = target;
   return 0;

@@ -26,18 +26,18 @@ public:
   int geth();
   void setSpeed(float speed) { this->speed = speed; }
 
-  int frameIndex;
-  int x;
-  int y;
-  int savedX;
-  int savedY;
-  int animating;
-  int drawn;
-  float speed;
-  int lastTicks;
-  CSpriteBase* base;
-  SDL_Surface* background;
-  SDL_Surface* target;
+  int frameIndex = 0;
+  int x = 0;
+  int y = 0;
+  int savedX = 0;
+  int savedY = 0;
+  int animating = 0;
+  int drawn = 0;
+  float speed = 0.0f;
+  int lastTicks = 0;
+  CSpriteBase* base = nullptr;
+  SDL_Surface* background = nullptr;
+  SDL_Surface* target = nullptr;
 };
 
 #endif

@@ -6,8 +6,8 @@
 // One picture of an animation and how long it stays on screen.
 struct CSpriteFrame
 {
-  SDL_Surface* image;
-  int pause;
+  SDL_Surface* image = nullptr;
+  int pause = 0;
 };
 
 // A sprite set: the frames of one kind of thing, loaded from a directory
@@ -19,11 +19,11 @@ public:
   // info file or a picture cannot be read or the info file is not sound.
   int init(const char* dir);
 
-  CSpriteFrame* frames;
-  int built;
-  int frameCount;
-  int width;
-  int height;
+  CSpriteFrame* frames = nullptr;
+  int built = 0;
+  int frameCount = 0;
+  int width = 0;
+  int height = 0;
 };
 
 #endif

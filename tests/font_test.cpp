@@ -266,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(Files, BadFontTest,
                          testing::Values(BadFontCase{"NoIni", nullptr, true}, BadFontCase{"NoRaw", "16", false},
                                          BadFontCase{"EmptyIni", "", true}, BadFontCase{"NotANumber", "abc", true},
                                          BadFontCase{"Zero", "0", true}, BadFontCase{"Negative", "-16", true},
-                                         BadFontCase{"PitchOver16Bits", "16384", true},
+                                         BadFontCase{"CellsOver128Pixels", "2049", true},
                                          BadFontCase{"Huge", "100000", true},
                                          BadFontCase{"Overflowing", "2147483647", true}),
                          [](const testing::TestParamInfo<BadFontCase>& info) { return info.param.name; });

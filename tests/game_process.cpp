@@ -14,6 +14,7 @@ namespace {
 
 const auto DEADLINE = std::chrono::seconds(20);
 const auto POLL = std::chrono::milliseconds(5);
+const auto ASK_AGAIN = std::chrono::milliseconds(200);
 
 // True once the process has a handler of its own for SIGTERM.
 bool catchesSigterm(pid_t pid)
@@ -69,15 +70,18 @@ GameRun runGame(const std::string& workDir, const std::vector<std::pair<std::str
     }
   };
 
+  // SDL catches SIGTERM a moment before its event queue runs, and a quit
+  // request in between is dropped: ask again until the game is gone.
   int status = 0;
   bool done = false;
-  bool asked = false;
   auto start = std::chrono::steady_clock::now();
+  auto lastAsked = start - ASK_AGAIN;
   while (!(done = exited(pid, status)) && std::chrono::steady_clock::now() - start < DEADLINE) {
     readOutput();
-    if (!asked && catchesSigterm(pid)) {
+    auto now = std::chrono::steady_clock::now();
+    if (now - lastAsked >= ASK_AGAIN && catchesSigterm(pid)) {
       kill(pid, SIGTERM);
-      asked = true;
+      lastAsked = now;
     }
     std::this_thread::sleep_for(POLL);
   }

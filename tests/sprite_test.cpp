@@ -2,7 +2,9 @@
 #include "fake_clock.h"
 #include "test_support.h"
 
+#include <cstring>
 #include <filesystem>
+#include <new>
 #include <list>
 #include <string>
 
@@ -227,6 +229,34 @@ TEST_F(SpriteTest, SavedBackgroundIsRestoredWhereItWasSaved)
   EXPECT_EQ(sprite.savedY, 7);
   EXPECT_TRUE(sameRegion(target, scene, 0, 0, 40, 40));
   SDL_FreeSurface(scene);
+}
+
+TEST_F(SpriteTest, SavedPatchRestoresPixelsOfTheKeyColourToo)
+{
+  CSprite& sprite = spriteOf(threeFrames(), 2.0f);
+  fill(target, MAGENTA);
+  sprite.set(5, 5);
+  sprite.updateBG();
+  sprite.draw();
+  sprite.clearBG();
+  EXPECT_TRUE(regionIs(target, 0, 0, 40, 40, MAGENTA));
+}
+
+TEST_F(SpriteTest, ObjectsMadeOnGarbageStartFromZero)
+{
+  alignas(CSprite) unsigned char spriteMemory[sizeof(CSprite)];
+  alignas(CSpriteBase) unsigned char setMemory[sizeof(CSpriteBase)];
+  memset(spriteMemory, 0xA5, sizeof spriteMemory);
+  memset(setMemory, 0xA5, sizeof setMemory);
+  CSpriteBase* unloaded = new (setMemory) CSpriteBase;
+  CSprite* sprite = new (spriteMemory) CSprite;
+  EXPECT_EQ(unloaded->built, 0);
+  sprite->init(unloaded, target);
+  sprite->draw();
+  EXPECT_EQ(sprite->frameIndex, 0);
+  EXPECT_EQ(sprite->x, 0);
+  EXPECT_EQ(sprite->animating, 0);
+  EXPECT_EQ(sprite->background, nullptr);
 }
 
 TEST_F(SpriteTest, SpriteOfAnUnloadedOrEmptySetDrawsNothingAndHasNoSize)
