@@ -1,0 +1,13 @@
+#ifndef TOOLS_PICTURES_PALETTE_H
+#define TOOLS_PICTURES_PALETTE_H
+
+#include "painter.h"
+
+// Dark lines of eyes and mouths, shared by the worm and the chicken.
+inline const Colour INK = rgb(34, 20, 26);
+// The meadow's own green; soft edges of keyed pictures are blended over it.
+inline const Colour GRASS = rgb(104, 146, 70);
+// The see-through colour of the sprite frames and the window icon.
+inline const Rgb MAGENTA_KEY{255, 0, 255};
+
+#endif

@@ -1,0 +1,79 @@
+#include "pictures/sign.h"
+
+#include "painter.h"
+#include "pictures/palette.h"
+
+namespace {
+
+const Rgb GREEN_KEY{0, 255, 0};
+
+void drawGameOverSign(Canvas& canvas)
+{
+  const Colour darkWood = rgb(86, 52, 28);
+  const Colour lightWood = rgb(184, 128, 72);
+  const Box board{3, 3, 307, 277};
+  const double frameWidth = 16;
+  const Shape outer = roundedBox(board, 18);
+  const Shape inner = roundedBox(expand(board, -frameWidth), 8);
+
+  // The frame: dark wood, bevelled so it catches light on its upper-left side.
+  canvas.fill(outer, solid(rgb(44, 26, 14)));
+  canvas.fill(grow(outer, -2), [=](Point p) {
+    const double grain = fractalNoise({p.x / 40, p.y / 3}, 131, 3);
+    const double towardLight = clamp01(0.5 + ((p.x - 155) * -0.3 + (p.y - 140) * -0.7) / 260);
+    return scale(darkWood, 0.8 + 0.35 * towardLight + 0.25 * (grain - 0.5));
+  });
+
+  // Planks inside the frame, each with its own grain and a dark gap below.
+  const double plankHeight = (inner.bounds.bottom - inner.bounds.top) / 4;
+  canvas.fill(grow(inner, 1.5), solid(rgb(40, 24, 12)));
+  canvas.fill(inner, [=](Point p) {
+    const int plank = static_cast<int>((p.y - inner.bounds.top) / plankHeight);
+    const double inPlank = p.y - inner.bounds.top - plank * plankHeight;
+    const double grain = fractalNoise({p.x / 55 + plank * 7.3, p.y / 2.6}, 151, 4);
+    const double knots = smoothstep(0.7, 0.85, fractalNoise({p.x / 18 + plank * 3.1, p.y / 9}, 167, 2));
+    Colour colour = scale(lightWood, 0.88 + 0.34 * (grain - 0.5) - 0.1 * knots + 0.04 * (plank % 2));
+    colour = scale(colour, 1 - 0.45 * bump(inPlank, 1.6) - 0.25 * bump(inPlank - plankHeight, 2.5));
+    return colour;
+  });
+  const Shape innerShade = subtract(
+      inner, roundedBox({inner.bounds.left + 3, inner.bounds.top + 4, inner.bounds.right, inner.bounds.bottom}, 8));
+  canvas.fill(innerShade, solid(rgb(30, 16, 8)), 0.45);
+
+  // Nails in the frame's corners.
+  const double nailInset = 10;
+  for (Point nail :
+       {Point{board.left + nailInset, board.top + nailInset}, Point{board.right - nailInset, board.top + nailInset},
+        Point{board.left + nailInset, board.bottom - nailInset},
+        Point{board.right - nailInset, board.bottom - nailInset}}) {
+    fillOutlined(canvas, circle(nail, 3.2), ballShading(rgb(170, 172, 176), nail, 3.2, 0.5), rgb(36, 30, 26), 0.8);
+  }
+
+  // The words, cream paint with a dark rim and a shadow on the wood.
+  const Typeface face("DejaVuSans-Bold.ttf", 92);
+  const int margin = 6;
+  const char32_t* const lines[] = {U"PELI", U"OHI"};
+  const int lineTops[] = {56, 156};
+  for (int line = 0; line < 2; ++line) {
+    const CoverageMask letters = textMask(face, lines[line], margin);
+    const CoverageMask rim = dilate(letters, 3);
+    const int left = canvas.width() / 2 - letters.width / 2;
+    const int top = lineTops[line] - margin;
+    canvas.fillMask(rim, left + 4, top + 5, solid(rgb(34, 18, 8)), 0.55);
+    canvas.fillMask(rim, left, top, solid(rgb(52, 26, 12)));
+    const double textTop = top + margin;
+    canvas.fillMask(letters, left, top, [=](Point p) {
+      const double down = clamp01((p.y - textTop) / 68);
+      return mix(rgb(255, 248, 224), rgb(240, 200, 120), down);
+    });
+  }
+}
+
+}
+
+void writeGameOverSign(const std::filesystem::path& path)
+{
+  Canvas canvas(310, 280);
+  drawGameOverSign(canvas);
+  writeBmp(path.string(), canvas.width(), canvas.height(), canvas.keyedOver(GREEN_KEY, GRASS));
+}
