@@ -1,5 +1,5 @@
 // Draws every picture the game shows: the meadow, the game-over sign, the
-// worm, chicken and mine sprite sets, and the desktop icon.
+// worm, chicken and mine sprite sets, the window icon and the desktop icons.
 
 #include <exception>
 #include <filesystem>
@@ -23,7 +23,8 @@ void writePictures(const std::filesystem::path& dataDirectory, const std::filesy
   writeWorm(dataDirectory / "mato");
   writeChicken(dataDirectory / "kana");
   writeMine(dataDirectory / "miina");
-  writeIcon(iconDirectory / "kanamiina.png");
+  writeWindowIcon(dataDirectory / "kuvake.bmp");
+  writeIcons(iconDirectory);
 }
 
 }

@@ -135,6 +135,9 @@ public:
   int height() const { return height_; }
 
   void setView(Point offset, double scale);
+  // How many art units cover the given number of pixels in the current view, so that a drawing can
+  // keep its lines at least a pixel wide and leave out what would be too small to see.
+  double unitsOfPixels(double pixels) const { return pixels / viewScale_; }
   void fill(const Shape& shape, const Paint& paint, double opacity = 1);
   // Paints through a mask whose top-left pixel lands on pixel (left, top).
   void fillMask(const CoverageMask& mask, int left, int top, const Paint& paint, double opacity = 1);

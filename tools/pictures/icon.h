@@ -3,7 +3,11 @@
 
 #include <filesystem>
 
-// The desktop icon: the worm with a mine beside it.
-void writeIcon(const std::filesystem::path& path);
+// The desktop icons, the worm with a mine beside it, as icons/<N>x<N>/kanamiina.png at every
+// size a desktop asks for, each drawn at its own size.
+void writeIcons(const std::filesystem::path& directory);
+
+// The same picture at 32 pixels for the game's window, keyed on magenta.
+void writeWindowIcon(const std::filesystem::path& path);
 
 #endif

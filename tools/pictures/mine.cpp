@@ -6,13 +6,6 @@
 #include "pictures/palette.h"
 #include "pictures/spriteset.h"
 
-namespace {
-
-const Colour STEEL = rgb(74, 80, 92);
-const Colour MINE_OUTLINE = rgb(18, 18, 24);
-
-}
-
 void drawMine(Canvas& canvas, Point centre, double light)
 {
   const int spikes = 8;

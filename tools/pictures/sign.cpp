@@ -1,11 +1,38 @@
 #include "pictures/sign.h"
 
+#include <string>
+
 #include "painter.h"
 #include "pictures/palette.h"
 
 namespace {
 
 const Rgb GREEN_KEY{0, 255, 0};
+
+// How thick the dark rim around letters is and how far its shadow falls, in pixels.
+struct Rim
+{
+  double width;
+  int shadowRight;
+  int shadowDown;
+};
+
+// A centred line of cream paint, its ink top at row top, over a dark rim whose shadow falls on the wood.
+void paintLettering(Canvas& canvas, const Typeface& face, const std::u32string& text, int top, Rim rim)
+{
+  const int margin = 6;
+  const CoverageMask letters = textMask(face, text, margin);
+  const CoverageMask rimMask = dilate(letters, rim.width);
+  const int left = canvas.width() / 2 - letters.width / 2;
+  const int maskTop = top - margin;
+  canvas.fillMask(rimMask, left + rim.shadowRight, maskTop + rim.shadowDown, solid(rgb(34, 18, 8)), 0.55);
+  canvas.fillMask(rimMask, left, maskTop, solid(rgb(52, 26, 12)));
+  const double inkHeight = letters.height - 2 * margin;
+  canvas.fillMask(letters, left, maskTop, [=](Point p) {
+    const double down = clamp01((p.y - top) / inkHeight);
+    return mix(rgb(255, 248, 224), rgb(240, 200, 120), down);
+  });
+}
 
 void drawGameOverSign(Canvas& canvas)
 {
@@ -49,24 +76,12 @@ void drawGameOverSign(Canvas& canvas)
     fillOutlined(canvas, circle(nail, 3.2), ballShading(rgb(170, 172, 176), nail, 3.2, 0.5), rgb(36, 30, 26), 0.8);
   }
 
-  // The words, cream paint with a dark rim and a shadow on the wood.
-  const Typeface face("DejaVuSans-Bold.ttf", 92);
-  const int margin = 6;
-  const char32_t* const lines[] = {U"PELI", U"OHI"};
-  const int lineTops[] = {56, 156};
-  for (int line = 0; line < 2; ++line) {
-    const CoverageMask letters = textMask(face, lines[line], margin);
-    const CoverageMask rim = dilate(letters, 3);
-    const int left = canvas.width() / 2 - letters.width / 2;
-    const int top = lineTops[line] - margin;
-    canvas.fillMask(rim, left + 4, top + 5, solid(rgb(34, 18, 8)), 0.55);
-    canvas.fillMask(rim, left, top, solid(rgb(52, 26, 12)));
-    const double textTop = top + margin;
-    canvas.fillMask(letters, left, top, [=](Point p) {
-      const double down = clamp01((p.y - textTop) / 68);
-      return mix(rgb(255, 248, 224), rgb(240, 200, 120), down);
-    });
-  }
+  // The words and, on the bottom plank, what the keys do now.
+  const Typeface headline("DejaVuSans-Bold.ttf", 86);
+  paintLettering(canvas, headline, U"PELI", 38, {3, 4, 5});
+  paintLettering(canvas, headline, U"OHI", 124, {3, 4, 5});
+  const Typeface hint("DejaVuSansCondensed-Bold.ttf", 17);
+  paintLettering(canvas, hint, U"Enter: uusi peli \u00b7 Esc: lopeta", 224, {1.5, 1, 2});
 }
 
 }

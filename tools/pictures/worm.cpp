@@ -8,12 +8,12 @@
 
 namespace {
 
-const Colour WORM_SKIN = rgb(236, 134, 146);
 const Colour WORM_BAND = rgb(222, 104, 124);
-const Colour WORM_OUTLINE = rgb(92, 30, 48);
+const double RING_SPACING = 5.5;
 
-// Skin of a round worm body: lit from the left, ringed, with a darker saddle band.
-Paint wormSkin(const Tube& tube, double bandStart, double bandEnd)
+// Skin of a round worm body: lit from the left, ringed when the rings are far enough apart to
+// show, with a darker saddle band.
+Paint wormSkin(const Tube& tube, double bandStart, double bandEnd, bool ringed)
 {
   return [=](Point p) {
     const Tube::Nearest n = tube.nearest(p);
@@ -21,10 +21,11 @@ Paint wormSkin(const Tube& tube, double bandStart, double bandEnd)
     const double light = 0.72 + 0.26 * round - 0.1 * n.across;
     const bool inBand = n.along > bandStart && n.along < bandEnd;
     Colour colour = scale(inBand ? WORM_BAND : WORM_SKIN, light);
-    const double ringSpacing = 5.5;
-    const double ring = (n.along + 1.6 * n.across * n.across) / ringSpacing;
-    const double fromRing = std::fabs(ring - std::floor(ring + 0.5)) * ringSpacing;
-    colour = mix(colour, scale(WORM_OUTLINE, 1.2), 0.35 * bump(fromRing, 0.9) * smoothstep(-0.5, 2, n.along));
+    if (ringed) {
+      const double ring = (n.along + 1.6 * n.across * n.across) / RING_SPACING;
+      const double fromRing = std::fabs(ring - std::floor(ring + 0.5)) * RING_SPACING;
+      colour = mix(colour, scale(WORM_OUTLINE, 1.2), 0.35 * bump(fromRing, 0.9) * smoothstep(-0.5, 2, n.along));
+    }
     return mix(colour, Colour{1, 0.93, 0.93}, 0.4 * bump(n.across + 0.45, 0.3));
   };
 }
@@ -35,7 +36,9 @@ void drawEye(Canvas& canvas, Point centre, double size, Point gaze, bool open)
     canvas.fill(stroke(arc(centre + Point{0, -0.25 * size}, 0.75 * size, 0.08, 0.42), 0.55), solid(INK));
     return;
   }
-  fillOutlined(canvas, ellipse(centre, 0.8 * size, size), solid(rgb(252, 252, 248)), INK, 0.7);
+  // Drawn small, the eye's rim stays thick enough to hold the white apart from the skin.
+  const double rim = std::max(0.7, canvas.unitsOfPixels(0.55));
+  fillOutlined(canvas, ellipse(centre, 0.8 * size, size), solid(rgb(252, 252, 248)), INK, rim);
   const Point pupil = centre + Point{gaze.x * 0.3 * size, 0.15 * size + gaze.y * 0.3 * size};
   canvas.fill(circle(pupil, 0.5 * size), solid(INK));
   canvas.fill(circle(pupil + Point{-0.18 * size, -0.2 * size}, 0.19 * size), solid(rgb(255, 255, 255)));
@@ -95,10 +98,12 @@ Shape Tube::shape() const
 
 void drawWorm(Canvas& canvas, const WormPose& pose)
 {
-  const double outline = 1.3;
+  // Drawn small, outlines stay a pixel wide and rings too close to tell apart are left out.
+  const double outline = std::max(1.3, canvas.unitsOfPixels(1));
   const double bodyLength = pose.body.nearest(pose.body.centre.back()).along;
-  fillOutlined(canvas, pose.body.shape(), wormSkin(pose.body, 0.3 * bodyLength, 0.42 * bodyLength), WORM_OUTLINE,
-               outline);
+  const bool ringed = RING_SPACING >= canvas.unitsOfPixels(4);
+  fillOutlined(canvas, pose.body.shape(), wormSkin(pose.body, 0.3 * bodyLength, 0.42 * bodyLength, ringed),
+               WORM_OUTLINE, outline);
 
   const Point head = pose.head;
   const double r = pose.headRadius;
