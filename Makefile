@@ -4,11 +4,11 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 
 PLAY_PACKAGES  = g++ cmake make pkg-config libsdl1.2-dev libfreetype-dev zlib1g-dev fonts-dejavu-core
-TEST_PACKAGES  = $(PLAY_PACKAGES) googletest libgtest-dev xvfb xdotool x11-apps \
+TEST_PACKAGES  = $(PLAY_PACKAGES) googletest libgtest-dev xvfb libx11-dev libxtst-dev \
                  clang libclang-rt-14-dev valgrind desktop-file-utils
 BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb
 
-.PHONY: play test build deps test-deps clean data bench fuzz screenshot install uninstall \
+.PHONY: play test build deps test-deps clean data bench fuzz install uninstall \
         test-sanitize test-fuzz
 
 play: deps build
@@ -51,11 +51,6 @@ bench:
 	cmake --build build-bench -j $(JOBS) --target kanamiina kanamiina_bench
 	build-bench/bench/kanamiina_bench $(BENCH_FLAGS)
 	bench/measure-cpu build-bench/kanamiina
-
-# --- end-to-end screenshot ---
-screenshot: test-deps build
-	mkdir -p docs
-	$(BUILD)/tests/e2e/take_screenshot docs/screenshot.png
 
 # --- installation ---
 install: deps build

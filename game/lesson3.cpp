@@ -28,6 +28,10 @@ const int SCORE_X = 60;
 const int MIINAT_LABEL_X = 570;
 const int MIINAT_X = 610;
 
+// The window's title and icon, for task switchers; a game without its icon plays the same.
+const char* const TITLE = "Kanamiina";
+const char* const ICON_PATH = "data/kuvake.bmp";
+
 // A synced flip on a 60 Hz display would hold each pass this long at least.
 const Uint32 FRAME_MS = 17;
 
@@ -64,8 +68,8 @@ int score;
 
 SDLFont* font;
 
-// Reads a BMP as it is in its file; says so when it cannot.
-static SDL_Surface* LoadBMP(const char* path)
+// Reads a BMP as it is in its file, or null when it cannot.
+static SDL_Surface* ReadBMP(const char* path)
 {
   SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
   // A damaged header can make SDL read a picture of 8 bits a pixel without its
@@ -74,6 +78,13 @@ static SDL_Surface* LoadBMP(const char* path)
     SDL_FreeSurface(loaded);
     loaded = NULL;
   }
+  return loaded;
+}
+
+// Reads a BMP as it is in its file; says so when it cannot.
+static SDL_Surface* LoadBMP(const char* path)
+{
+  SDL_Surface* loaded = ReadBMP(path);
   if (loaded == NULL) {
     printf("ERROR opening file %s\n\n", path);
   }
@@ -274,6 +285,11 @@ int HandleEvents()
       continue;
     }
     SDLKey key = event.key.keysym.sym;
+    // Alt+Enter switches between full screen and a window, where the driver can, and starts no game.
+    if (key == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT)) {
+      SDL_WM_ToggleFullScreen(screen);
+      continue;
+    }
     if (key == SDLK_ESCAPE) {
       if (gameover == 1) {
         done = 1;
@@ -372,6 +388,17 @@ void MoveKanat()
   }
 }
 
+void SetWindowLook()
+{
+  SDL_WM_SetCaption(TITLE, TITLE);
+  SDL_Surface* icon = ReadBMP(ICON_PATH);
+  if (icon != NULL) {
+    SDL_SetColorKey(icon, SDL_SRCCOLORKEY, SDL_MapRGB(icon->format, 255, 0, 255));
+    SDL_WM_SetIcon(icon, NULL);
+    SDL_FreeSurface(icon);
+  }
+}
+
 int RunPass(const Uint8* keys)
 {
   int done = HandleEvents();
@@ -401,6 +428,7 @@ int main(int, char**)
     exit(1);
   }
   atexit(SDL_Quit);
+  SetWindowLook();
   screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32, SDL_FULLSCREEN);
   if (screen == NULL) {
     printf("Unable to set 640x480 video: %s\n", SDL_GetError());

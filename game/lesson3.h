@@ -41,6 +41,8 @@ bool Sprite_Collide(CSprite& a, CSprite& b);
 
 // Start-up once the video mode is set: pictures, sprite sets, sprites, font.
 void LoadGame();
+// The window's title and icon, set before the video mode.
+void SetWindowLook();
 // One pass of the frame loop but for its closing pause; 1 when the player quit.
 int RunPass(const Uint8* keys);
 // The steps of a pass.

@@ -1,281 +1,259 @@
 #include "CSprite.h"
-#include "fake_clock.h"
-#include "test_support.h"
+#include "support.h"
 
 #include <cstring>
 #include <filesystem>
 #include <new>
-#include <list>
-#include <string>
 
 namespace {
 
-// A 10 x 10 picture of one colour with a magenta (transparent) top-left quarter.
-Uint32 keyedSquare(int x, int y, Uint32 rgb)
+// The game never frees its sets; tests give theirs back.
+void freeSet(CSpriteBase& set)
 {
-  return x < 5 && y < 5 ? MAGENTA : rgb;
+  for (int i = 0; set.built == 1 && i < set.frameCount; ++i) {
+    SDL_FreeSurface(set.frames[i].image);
+  }
+  delete[] set.frames;
+  set = CSpriteBase{};
 }
 
+Uint32 keyOf(SDL_Surface* image)
+{
+  Uint8 r, g, b;
+  SDL_GetRGB(image->format->colorkey, image->format, &r, &g, &b);
+  return image->flags & SDL_SRCCOLORKEY ? (r << 16) | (g << 8) | b : NO_KEY;
+}
+
+struct Frame
+{
+  int width;  // 0: no picture
+  int pause;
+  Uint32 key;
+};
+const std::vector<Frame> A_THEN_NOTHING = {{10, 10, BLACK}, {0, 0, 0}, {0, 0, 0}};
+const std::string MISSING = "missing", DIRECTORY = "directory";
+
+// A set's directory holds pictures a.bmp (10 x 20), b.bmp (30 x 40), "#" (7 x 8), bad.bmp (no picture) and an info file.
+TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
+{
+  const struct
+  {
+    const char* name;
+    std::string info;  // MISSING or DIRECTORY for those
+    int result;
+    int built;
+    std::vector<Frame> frames;
+    int width, height;
+  } loads[] = {
+    {"CommentsBlankAndCrlfLinesAreSkipped",
+             "FILES: 2\r\n# a comment\n\n\r\na.bmp 100 255 0 255\r\n#\n\nb.bmp 50 -1 0 0\r\n\n# after\n", 0, 1,
+             {{10, 100, MAGENTA}, {30, 50, NO_KEY}}, 10, 20},
+    {"IndentedHashIsAPictureName", "FILES: 1\n  # not a comment\n", 0, 1, {{7, 0, BLACK}}, 7, 8},
+    {"KeysWrapAndMissingFieldsCarryOver",
+             "FILES: 6\na.bmp 100 -1 0 0\na.bmp 90 -200 255 255\na.bmp 80 511 256 -257\na.bmp\n"
+             "a.bmp 70 0 255 x\nb.bmp 60 0 0 0\n",
+             0, 1,
+             {{10, 100, NO_KEY}, {10, 90, NO_KEY}, {10, 80, MAGENTA}, {10, 80, MAGENTA}, {10, 70, 0x00FFFF},
+              {30, 60, BLACK}},
+             10, 20},
+    {"FewerFrameLinesThanAnnounced", "FILES: 3\na.bmp 10 0 0 0\n", 0, 1, A_THEN_NOTHING, 10, 20},
+    {"LinesPastTheCountAreNotRead", "FILES: 1\nb.bmp 10 0 0 0\nmissing.bmp 1 0 0 0\n", 0, 1,
+             {{30, 10, BLACK}}, 30, 40},
+    {"FirstLineIsAlwaysTheCount", "a.bmp 100 0 0 0\na.bmp 100 0 0 0\n", 0, 1, {}, 0, 0},
+    {"EmptyInfo", "", 0, 1, {}, 0, 0},
+    {"LargestCount", "FILES: 1024\n", 0, 1, std::vector<Frame>(1024, Frame{0, 0, 0}), 0, 0},
+    {"CountOverTheLargest", "FILES: 1025\na.bmp 1 0 0 0\n", -1, 0, {}, 0, 0},
+    {"NegativeCount", "FILES: -5\na.bmp 1 0 0 0\n", -1, 0, {}, 0, 0},
+    {"MissingPictureKeepsTheFramesBeforeIt", "FILES: 3\na.bmp 10 0 0 0\nmissing.bmp 10 0 0 0\nb.bmp\n", -1,
+             1, A_THEN_NOTHING, 10, 20},
+    {"PictureThatIsNoBmp", "FILES: 1\nbad.bmp 10 0 0 0\n", -1, 1, {{0, 0, 0}}, 0, 0},
+    {"LineWithoutAName", "FILES: 1\n   \t \n", -1, 1, {{0, 0, 0}}, 0, 0},
+    {"NameTooLongToJoin", "FILES: 1\n" + std::string(250, 'x') + " 1 0 0 0\n", -1, 1,
+             {{0, 0, 0}}, 0, 0},
+    {"MissingInfo", MISSING, -1, 0, {}, 0, 0},
+    {"InfoThatIsADirectory", DIRECTORY, -1, 0, {}, 0, 0}};
+  for (const auto& load : loads) {
+    SCOPED_TRACE(load.name);
+    TempDir dir;
+    writeBMP(dir.path("a.bmp"), 10, 20, [](int, int) { return RED; });
+    writeBMP(dir.path("b.bmp"), 30, 40, [](int, int) { return BLUE; });
+    writeBMP(dir.path("#"), 7, 8, [](int, int) { return WHITE; });
+    dir.write("bad.bmp", "BM but no picture");
+    std::string message = "ERROR opening file " + dir.path("info") + "\n\n";
+    if (load.info == DIRECTORY) {
+      std::filesystem::create_directories(dir.path("info"));
+    } else if (load.info != MISSING) {
+      dir.write("info", load.info);
+      message = "";
+    }
+    CSpriteBase set;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(set.init(dir.path().c_str()), load.result);
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), message);
+    EXPECT_EQ(set.built, load.built);
+    EXPECT_EQ(set.width * 1000 + set.height, load.width * 1000 + load.height);
+    ASSERT_EQ(set.frameCount, static_cast<int>(load.frames.size()));
+    for (int i = 0; i < set.frameCount; ++i) {
+      SDL_Surface* image = set.frames[i].image;
+      EXPECT_EQ(image == nullptr ? 0 : image->w, load.frames[i].width) << "frame " << i;
+      EXPECT_EQ(set.frames[i].pause, load.frames[i].pause) << "frame " << i;
+      EXPECT_EQ(image == nullptr ? 0 : keyOf(image), load.frames[i].key) << "frame " << i;
+    }
+    freeSet(set);
+  }
+}
+
+// Sprites on a 40 x 40 black target, from a set of three 10 x 10 frames, red, green and blue, each
+// with a magenta (keyed) top-left quarter, and a 30 x 40 white one.
 class SpriteTest : public testing::Test
 {
 protected:
   void SetUp() override
   {
-    const Uint32 colours[3] = {RED, GREEN, BLUE};
+    const Uint32 colours[] = {RED, GREEN, BLUE};
     for (int i = 0; i < 3; ++i) {
-      Uint32 rgb = colours[i];
-      writeBMP(dir.path("f" + std::to_string(i) + ".bmp"), 10, 10, [rgb](int x, int y) { return keyedSquare(x, y, rgb); });
+      writeBMP(dir.path("f" + std::to_string(i) + ".bmp"), 10, 10,
+               [&](int x, int y) { return x < 5 && y < 5 ? MAGENTA : colours[i]; });
     }
-    writeBMP(dir.path("big.bmp"), 30, 40, WHITE);
-    writeBMP(dir.path("red.bmp"), 10, 10, RED);
-    target = makeSurface(40, 40, BLACK);
+    writeBMP(dir.path("big.bmp"), 30, 40, [](int, int) { return WHITE; });
     fakeClock.reset(0);
   }
   void TearDown() override
   {
-    for (CSprite& sprite : sprites) {
-      SDL_FreeSurface(sprite.background);
-    }
-    for (CSpriteBase& set : sets) {
-      freeSet(set);
-    }
+    SDL_FreeSurface(sprite.background);
+    freeSet(set);
     SDL_FreeSurface(target);
   }
 
-  // Loads a set from the given info text into its own directory.
-  CSpriteBase& loadSet(const std::string& name, const std::string& info)
+  CSprite& load(const std::string& info, float speed = 2.0f)
   {
-    dir.write(name + "/info", info);
-    for (const char* picture : {"f0.bmp", "f1.bmp", "f2.bmp", "big.bmp", "red.bmp"}) {
-      std::filesystem::copy_file(dir.path(picture), dir.path(name + "/" + picture),
-                                 std::filesystem::copy_options::overwrite_existing);
-    }
-    sets.emplace_back();
-    EXPECT_EQ(sets.back().init(dir.path(name).c_str()), 0);
-    return sets.back();
-  }
-
-  CSprite& spriteOf(CSpriteBase& set, float speed)
-  {
-    sprites.emplace_back();
-    CSprite& sprite = sprites.back();
+    SDL_FreeSurface(sprite.background);
+    freeSet(set);
+    sprite = CSprite{};
+    dir.write("info", info);
+    EXPECT_EQ(set.init(dir.path().c_str()), 0);
     sprite.init(&set, target);
     sprite.setSpeed(speed);
     return sprite;
   }
 
-  CSpriteBase& threeFrames() { return loadSet("three", "FILES: 3\nf0.bmp 100 255 0 255\nf1.bmp 100 255 0 255\nf2.bmp 100 255 0 255\n"); }
-
   TempDir dir;
-  std::list<CSpriteBase> sets;
-  std::list<CSprite> sprites;
-  SDL_Surface* target = nullptr;
+  CSpriteBase set;
+  CSprite sprite;
+  SDL_Surface* target = makeSurface(40, 40, BLACK);
 };
 
-TEST_F(SpriteTest, OneFrameSetNeverAnimatesNorReadsTheClock)
-{
-  CSprite& sprite = spriteOf(loadSet("one", "FILES: 1\nf0.bmp 100 255 0 255\n"), 2.0f);
-  EXPECT_EQ(sprite.animating, 0);
-  for (Uint32 t : {0u, 500u, 100000u}) {
-    fakeClock.now = t;
-    sprite.draw();
-  }
-  EXPECT_EQ(fakeClock.readings, 0);
-  EXPECT_EQ(sprite.frameIndex, 0);
-}
+const std::string THREE_FRAMES = "FILES: 3\nf0.bmp 100 255 0 255\nf1.bmp 100 255 0 255\nf2.bmp 100 255 0 255\n";
 
-TEST_F(SpriteTest, FrameStaysUntilTheClockIsPastPauseTimesSpeed)
+// A frame stays until the clock is past the time of the last change plus its pause times the speed.
+// 2^24 + 1 is no float: a deadline of 2^24 + 1 becomes 2^24, which the tick 2^24 + 1 passes.
+TEST_F(SpriteTest, FrameChangesOnceItsTimeIsPast)
 {
-  CSprite& sprite = spriteOf(threeFrames(), 2.0f);
-  // Tick reading and the frame shown after a draw at that tick.
   const struct
   {
-    Uint32 tick;
-    int frame;
-  } steps[] = {
-    {1000, 1},  // long after the start: the first draw changes frame at once
-    {1100, 1}, {1200, 1},  // 1000 + 100 x 2.0 is not yet passed
-    {1201, 2}, {1401, 2}, {1402, 0}, {1602, 0}, {1603, 1},
-  };
-  for (const auto& step : steps) {
-    fakeClock.now = step.tick;
-    sprite.draw();
-    EXPECT_EQ(sprite.frameIndex, step.frame) << "at tick " << step.tick;
+    const char* name;
+    std::string info;
+    float speed;
+    int lastTicks;
+    std::vector<std::pair<Uint32, int>> frameAtTick;  // the frame shown after a draw at that tick
+    int readings;
+  } animations[] = {
+    {"by pause times speed, a frame a draw, round and round", THREE_FRAMES, 2.0f, 0,
+     {{1000, 1}, {1200, 1}, {1201, 2}, {1401, 2}, {1402, 0}, {100000, 1}, {100001, 1}}, 11},
+    {"speed 0 changes whenever the clock has moved", THREE_FRAMES, 0.0f, 0, {{50, 1}, {50, 1}, {51, 2}}, 5},
+    {"the deadline is a float", "FILES: 2\nf0.bmp 1 255 0 255\nf1.bmp 1 255 0 255\n", 1.0f, 16777216,
+     {{16777217, 1}}, 2},
+    {"one frame never reads the clock", "FILES: 1\nf0.bmp 100 255 0 255\n", 2.0f, 0, {{5000, 0}}, 0}};
+  for (const auto& animation : animations) {
+    SCOPED_TRACE(animation.name);
+    fakeClock.reset(0);
+    load(animation.info, animation.speed).lastTicks = animation.lastTicks;
+    for (const auto& step : animation.frameAtTick) {
+      fakeClock.now = step.first;
+      sprite.draw();
+      EXPECT_EQ(sprite.frameIndex, step.second) << "at tick " << step.first;
+    }
+    EXPECT_EQ(fakeClock.readings, animation.readings);
   }
 }
 
-TEST_F(SpriteTest, AtMostOneFrameAdvancesPerDrawHoweverLate)
+TEST_F(SpriteTest, FrameChangeTimeIsTheSecondClockReadingAndSizeIsFrameZeros)
 {
-  CSprite& sprite = spriteOf(threeFrames(), 2.0f);
-  fakeClock.now = 1000;
-  sprite.draw();
-  fakeClock.now = 100000;
-  sprite.draw();
-  EXPECT_EQ(sprite.frameIndex, 2);
-}
-
-TEST_F(SpriteTest, FrameChangeTimeIsTheSecondClockReading)
-{
-  CSprite& sprite = spriteOf(threeFrames(), 2.0f);
+  load("FILES: 2\nf0.bmp 10 -1 0 0\nbig.bmp 10 -1 0 0\n");
   fakeClock.reset(1000, 7);
   sprite.draw();
-  EXPECT_EQ(fakeClock.readings, 2);
   EXPECT_EQ(sprite.lastTicks, 1007);
-}
-
-TEST_F(SpriteTest, SpeedZeroChangesFrameWheneverTheClockHasMoved)
-{
-  CSprite& sprite = spriteOf(threeFrames(), 0.0f);
-  fakeClock.now = 50;
-  sprite.draw();
   EXPECT_EQ(sprite.frameIndex, 1);
-  sprite.draw();
-  EXPECT_EQ(sprite.frameIndex, 1) << "the clock has not moved";
-  fakeClock.now = 51;
-  sprite.draw();
-  EXPECT_EQ(sprite.frameIndex, 2);
+  EXPECT_EQ(sprite.getw() * 100 + sprite.geth(), 1010);
 }
 
-TEST_F(SpriteTest, DeadlineIsRoundedToASinglePrecisionFloat)
+// The frame shown, with its keyed pixels left out, and only where it lies on the target.
+TEST_F(SpriteTest, DrawsLikeAPlainBlitAcrossEveryEdge)
 {
-  CSprite& sprite = spriteOf(loadSet("short", "FILES: 2\nf0.bmp 1 255 0 255\nf1.bmp 1 255 0 255\n"), 1.0f);
-  // 2^24 + 1 is no float: the deadline 2^24 + 1 becomes 2^24, which the tick passes.
-  sprite.lastTicks = 16777216;
-  fakeClock.now = 16777217;
-  sprite.draw();
-  EXPECT_EQ(sprite.frameIndex, 1);
-}
-
-TEST_F(SpriteTest, DrawShowsTheCurrentFrameWithItsTransparentColour)
-{
-  CSprite& sprite = spriteOf(threeFrames(), 2.0f);
-  sprite.set(20, 10);
-  fakeClock.now = 1000;
-  sprite.draw();
-  ASSERT_EQ(sprite.frameIndex, 1);
-  EXPECT_TRUE(regionIs(target, 20, 10, 5, 5, BLACK));
-  EXPECT_TRUE(regionIs(target, 25, 10, 5, 10, GREEN));
-  EXPECT_TRUE(regionIs(target, 20, 15, 5, 5, GREEN));
-  EXPECT_TRUE(regionIs(target, 0, 0, 20, 40, BLACK));
-  EXPECT_TRUE(regionIs(target, 30, 0, 10, 40, BLACK));
-}
-
-struct ClipCase
-{
-  int x, y;                   // sprite position on the 40 x 40 target
-  int left, top, w, h;        // the part of the target it covers
-};
-
-class SpriteClipTest : public SpriteTest, public testing::WithParamInterface<ClipCase>
-{
-};
-
-TEST_P(SpriteClipTest, DrawsOnlyThePartInsideTheTarget)
-{
-  CSprite& sprite = spriteOf(loadSet("solid", "FILES: 1\nred.bmp 100 -1 0 0\n"), 2.0f);
-  const ClipCase& clip = GetParam();
-  sprite.set(clip.x, clip.y);
-  sprite.draw();
-  EXPECT_TRUE(regionIs(target, clip.left, clip.top, clip.w, clip.h, RED));
-  int covered = 0;
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 40; ++x) {
-      covered += rgbAt(target, x, y) != BLACK;
-    }
-  }
-  EXPECT_EQ(covered, clip.w * clip.h);
-}
-
-INSTANTIATE_TEST_SUITE_P(Edges, SpriteClipTest,
-                         testing::Values(ClipCase{-4, 10, 0, 10, 6, 10}, ClipCase{36, 10, 36, 10, 4, 10},
-                                         ClipCase{10, -7, 10, 0, 10, 3}, ClipCase{10, 38, 10, 38, 10, 2},
-                                         ClipCase{-9, -9, 0, 0, 1, 1}, ClipCase{39, 39, 39, 39, 1, 1},
-                                         ClipCase{-10, 0, 0, 0, 0, 0}, ClipCase{40, 40, 0, 0, 0, 0}));
-
-TEST_F(SpriteTest, SizeIsFrameZerosWhateverFrameShows)
-{
-  CSprite& sprite = spriteOf(loadSet("sizes", "FILES: 2\nf0.bmp 10 -1 0 0\nbig.bmp 10 -1 0 0\n"), 2.0f);
-  for (Uint32 t : {1000u, 2000u, 3000u}) {
-    fakeClock.now = t;
+  load(THREE_FRAMES);
+  SDL_Surface* frame = plainPicture(dir.path("f1.bmp"), MAGENTA);
+  for (auto at : {std::make_pair(20, 10), std::make_pair(-4, 10), std::make_pair(36, 10), std::make_pair(10, -7),
+                  std::make_pair(10, 38), std::make_pair(-9, -9), std::make_pair(39, 39), std::make_pair(-10, 0),
+                  std::make_pair(40, 40)}) {
+    SDL_FillRect(target, nullptr, 0);
+    sprite.set(at.first, at.second);
+    sprite.frameIndex = 0;
+    sprite.lastTicks = 0;
+    fakeClock.now = 1000;
     sprite.draw();
-    EXPECT_EQ(sprite.getw(), 10) << "frame " << sprite.frameIndex;
-    EXPECT_EQ(sprite.geth(), 10) << "frame " << sprite.frameIndex;
+    SDL_Surface* expected = makeSurface(40, 40, BLACK);
+    blit(frame, expected, at.first, at.second);
+    EXPECT_TRUE(sameRegion(target, expected, 0, 0, 40, 40)) << at.first << ", " << at.second;
+    SDL_FreeSurface(expected);
   }
+  SDL_FreeSurface(frame);
 }
 
-TEST_F(SpriteTest, ClearBeforeTheFirstDrawDoesNothing)
+// The patch under a sprite goes back where it was saved, key-coloured pixels and all, once it has been drawn.
+TEST_F(SpriteTest, SavedBackgroundIsRestoredWhereItWasSavedAfterTheFirstDraw)
 {
-  CSprite& sprite = spriteOf(threeFrames(), 2.0f);
-  fill(sprite.background, WHITE);
-  sprite.clearBG();
-  EXPECT_TRUE(regionIs(target, 0, 0, 40, 40, BLACK));
-}
-
-TEST_F(SpriteTest, SavedBackgroundIsRestoredWhereItWasSaved)
-{
-  CSprite& sprite = spriteOf(loadSet("solid", "FILES: 1\nred.bmp 100 -1 0 0\n"), 2.0f);
-  SDL_Surface* scene = makeSurface(40, 40, BLACK);
-  for (int y = 0; y < 40; y += 2) {
-    SDL_Rect stripe = {0, static_cast<Sint16>(y), 40, 1};
-    SDL_FillRect(target, &stripe, SDL_MapRGB(target->format, 0, 0, 255));
+  load(THREE_FRAMES);
+  SDL_Surface* scene = makeSurface(40, 40, MAGENTA);
+  for (Sint16 y = 0; y < 40; y += 2) {
+    SDL_Rect stripe = {0, y, 40, 1};
     SDL_FillRect(scene, &stripe, SDL_MapRGB(scene->format, 0, 0, 255));
   }
+  blit(scene, target, 0, 0);
   sprite.set(12, 7);
+  SDL_FillRect(sprite.background, nullptr, 0);
+  sprite.clearBG();
+  EXPECT_TRUE(sameRegion(target, scene, 0, 0, 40, 40)) << "nothing is restored before the first draw";
   sprite.updateBG();
   sprite.draw();
   sprite.set(30, 30);
   sprite.clearBG();
-  EXPECT_EQ(sprite.savedX, 12);
-  EXPECT_EQ(sprite.savedY, 7);
   EXPECT_TRUE(sameRegion(target, scene, 0, 0, 40, 40));
+  EXPECT_EQ(sprite.savedX * 100 + sprite.savedY, 1207);
   SDL_FreeSurface(scene);
 }
 
-TEST_F(SpriteTest, SavedPatchRestoresPixelsOfTheKeyColourToo)
-{
-  CSprite& sprite = spriteOf(threeFrames(), 2.0f);
-  fill(target, MAGENTA);
-  sprite.set(5, 5);
-  sprite.updateBG();
-  sprite.draw();
-  sprite.clearBG();
-  EXPECT_TRUE(regionIs(target, 0, 0, 40, 40, MAGENTA));
-}
-
-TEST_F(SpriteTest, ObjectsMadeOnGarbageStartFromZero)
-{
-  alignas(CSprite) unsigned char spriteMemory[sizeof(CSprite)];
-  alignas(CSpriteBase) unsigned char setMemory[sizeof(CSpriteBase)];
-  memset(spriteMemory, 0xA5, sizeof spriteMemory);
-  memset(setMemory, 0xA5, sizeof setMemory);
-  CSpriteBase* unloaded = new (setMemory) CSpriteBase;
-  CSprite* sprite = new (spriteMemory) CSprite;
-  EXPECT_EQ(unloaded->built, 0);
-  sprite->init(unloaded, target);
-  sprite->draw();
-  EXPECT_EQ(sprite->frameIndex, 0);
-  EXPECT_EQ(sprite->x, 0);
-  EXPECT_EQ(sprite->animating, 0);
-  EXPECT_EQ(sprite->background, nullptr);
-}
-
+// Also when the sprite and its set were made on memory full of garbage.
 TEST_F(SpriteTest, SpriteOfAnUnloadedOrEmptySetDrawsNothingAndHasNoSize)
 {
-  CSpriteBase unloaded{};
-  CSpriteBase& empty = loadSet("empty", "FILES: 0\n");
-  CSpriteBase& unread = loadSet("unread", "FILES: 2\n");
-  for (CSpriteBase* set : {&unloaded, &empty, &unread}) {
-    CSprite& sprite = spriteOf(*set, 0.0f);
-    for (Uint32 t : {10u, 20u, 30u}) {
-      fakeClock.now = t;
-      sprite.draw();
+  alignas(CSpriteBase) unsigned char setMemory[sizeof(CSpriteBase)];
+  alignas(CSprite) unsigned char spriteMemory[sizeof(CSprite)];
+  memset(setMemory, 0xA5, sizeof setMemory);
+  memset(spriteMemory, 0xA5, sizeof spriteMemory);
+  CSprite* unloaded = new (spriteMemory) CSprite;
+  unloaded->init(new (setMemory) CSpriteBase, target);
+  for (const char* info : {"FILES: 0\n", "FILES: 2\n", ""}) {
+    CSprite& empty = *info == 0 ? *unloaded : load(info, 0.0f);
+    for (Uint32 tick : {10u, 20u}) {
+      fakeClock.now = tick;
+      empty.draw();
     }
-    sprite.updateBG();
-    sprite.clearBG();
-    EXPECT_EQ(sprite.getw(), 0);
-    EXPECT_EQ(sprite.geth(), 0);
-    EXPECT_EQ(sprite.background, nullptr);
+    empty.updateBG();
+    empty.clearBG();
+    EXPECT_EQ(empty.getw() + empty.geth(), 0);
+    EXPECT_EQ(empty.background, nullptr);
   }
+  EXPECT_EQ(unloaded->x + unloaded->frameIndex + unloaded->animating + unloaded->lastTicks, 0);
   EXPECT_TRUE(regionIs(target, 0, 0, 40, 40, BLACK));
 }
 

@@ -1,0 +1,263 @@
+#include "font.h"
+#include "support.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const int FRAME_MS = 17;
+
+// One X server, larger than the game's picture, for the whole program; the committed pictures to compare with.
+struct Server
+{
+  pid_t xvfb = 0;
+  std::string display = ":";
+  Display* x = nullptr;
+  SDLFont* font = initFont((DATA + "fontti").c_str());
+  SDL_Surface* background = plainPicture(DATA + "bg.bmp");
+  SDL_Surface* sign = plainPicture(DATA + "peliohi.bmp", GREEN);
+  std::vector<SDL_Surface*> matoFrames = plainFrames("mato"), miinaFrames = plainFrames("miina");
+  SDL_Surface* shot = makeSurface(640, 480, BLACK);
+  SDL_Surface* expected = makeSurface(640, 480, BLACK);
+
+  Server()
+  {
+    int ready[2];
+    if (pipe(ready) == 0 && (xvfb = fork()) == 0) {
+      execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(ready[1]);
+    // Xvfb writes its display number once it accepts connections.
+    for (char digit = 0; read(ready[0], &digit, 1) == 1 && digit != '\n';) {
+      display += digit;
+    }
+    close(ready[0]);
+    x = XOpenDisplay(display.c_str());
+    // A window that has just gone is no reason to stop the tests.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  }
+  ~Server()
+  {
+    kill(xvfb, SIGTERM);
+    waitpid(xvfb, nullptr, 0);
+  }
+};
+
+// The game started in the X server with the committed data, looked at and sent keys as a player would.
+class EndToEnd : public testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    ASSERT_NE(server.x, nullptr) << "no X server";
+    started = Clock::now();
+    if ((game = fork()) == 0) {
+      setenv("DISPLAY", server.display.c_str(), 1);
+      setenv("SDL_VIDEODRIVER", "x11", 1);
+      if (chdir(SOURCE_DIR) == 0) {
+        execl(KANAMIINA, KANAMIINA, static_cast<char*>(nullptr));
+      }
+      _exit(127);
+    }
+    ASSERT_TRUE(waitFor([&] { return (window = findWindow(DefaultRootWindow(server.x))) != 0 && look() && wormAt(50, 320); }));
+  }
+  void TearDown() override
+  {
+    kill(game, SIGKILL);
+    waitpid(game, nullptr, 0);
+  }
+
+  // The game's viewable 640 x 480 window, searched depth first.
+  Window findWindow(Window parent)
+  {
+    Window root, up, *children = nullptr, found = 0;
+    unsigned count = 0;
+    XQueryTree(server.x, parent, &root, &up, &children, &count);
+    for (unsigned i = count; i-- > 0 && found == 0;) {
+      XWindowAttributes seen;
+      if (XGetWindowAttributes(server.x, children[i], &seen) && seen.map_state == IsViewable) {
+        found = seen.width == 640 && seen.height == 480 ? children[i] : findWindow(children[i]);
+      }
+    }
+    XFree(children);
+    return found;
+  }
+
+  // Takes the game's picture as the X server shows it now; the checks below read it.
+  bool look()
+  {
+    XImage* image = XGetImage(server.x, window, 0, 0, 640, 480, AllPlanes, ZPixmap);
+    for (int y = 0; image != nullptr && y < 480; ++y) {
+      Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(server.shot->pixels) + y * server.shot->pitch);
+      for (int column = 0; column < 640; ++column) {
+        unsigned long pixel = XGetPixel(image, column, y);
+        row[column] = SDL_MapRGB(server.shot->format, pixel >> 16, (pixel >> 8) & 255, pixel & 255);
+      }
+    }
+    if (image != nullptr) {
+      XDestroyImage(image);
+    }
+    return image != nullptr;
+  }
+
+  // Whether the region shows the background with what draw adds to it.
+  bool shows(int left, int top, int w, int h, const std::function<void(SDL_Surface*)>& draw)
+  {
+    blit(server.background, server.expected, 0, 0);
+    draw(server.expected);
+    return sameRegion(server.shot, server.expected, left, top, w, h);
+  }
+  // Whether a sprite of the set stands at (left, top), as far as the region shows it.
+  bool spriteAt(const std::vector<SDL_Surface*>& frames, int left, int top, int regionLeft, int regionWidth)
+  {
+    for (SDL_Surface* frame : frames) {
+      if (shows(regionLeft, top, regionWidth, frame->h, [&](SDL_Surface* on) { blit(frame, on, left, top); })) {
+        return true;
+      }
+    }
+    return false;
+  }
+  bool wormAt(int left, int top) { return spriteAt(server.matoFrames, left, top, left, 50); }
+  bool signShows()
+  {
+    // Chickens may walk under the sign's see-through edge: its middle is opaque.
+    return look() && shows(215, 150, 210, 180, [&](SDL_Surface* on) { blit(server.sign, on, 165, 100); });
+  }
+
+  // Chickens start 37 rows below the score line and climb a row a pass at most, so for 36 passes
+  // after the start it shows whole; a run that took longer than that cannot tell.
+  void expectScoreLine(int points, int miinat)
+  {
+    bool reads = shows(0, 37, 640, 16, [&](SDL_Surface* on) {
+      drawString(on, server.font, 5, 37, "Pisteet:");
+      drawString(on, server.font, 60, 37, "%d", points);
+      drawString(on, server.font, 570, 37, "Miinat:");
+      drawString(on, server.font, 610, 37, "%d", miinat);
+    });
+    if (Clock::now() - started >= std::chrono::milliseconds(36 * FRAME_MS)) {
+      GTEST_SKIP() << "the game started too slowly to see its score line whole";
+    }
+    EXPECT_TRUE(reads) << "score line " << points << ", " << miinat;
+  }
+
+  void key(KeySym symbol, bool down)
+  {
+    XTestFakeKeyEvent(server.x, XKeysymToKeycode(server.x, symbol), down, CurrentTime);
+    XFlush(server.x);
+  }
+  void tap(KeySym symbol)
+  {
+    key(symbol, true);
+    key(symbol, false);
+  }
+
+  static bool waitFor(const std::function<bool()>& condition)
+  {
+    for (auto deadline = Clock::now() + std::chrono::seconds(20); Clock::now() < deadline;) {
+      if (condition()) {
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  // The game's exit status once it has gone, or -1.
+  int exitStatus()
+  {
+    int status = 0;
+    bool gone = waitFor([&] { return waitpid(game, &status, WNOHANG) == game; });
+    return gone && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  static Server& shared()
+  {
+    static Server server;
+    return server;
+  }
+  Server& server = shared();
+  pid_t game = 0;
+  Window window = 0;
+  Clock::time_point started;
+};
+
+TEST_F(EndToEnd, FirstFrameShowsTheScoreLineAndSpaceLaysAMineBesideTheWormAndTheCountFalls)
+{
+  expectScoreLine(0, 28);
+  tap(XK_space);
+  // The mine lies under the worm, at (85, 350): its right half shows beside the worm.
+  ASSERT_TRUE(waitFor([&] { return look() && spriteAt(server.miinaFrames, 85, 350, 100, 15); }));
+  expectScoreLine(0, 27);
+}
+
+// Held Right moves the worm a pixel a pass, and no pass takes less than 17 ms.
+TEST_F(EndToEnd, WormIsSteeredAtTheSteadyPace)
+{
+  auto pressed = Clock::now();
+  key(XK_Right, true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  key(XK_Right, false);
+  int ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - pressed).count();
+  int moved = 0;
+  ASSERT_TRUE(waitFor([&] {
+    for (moved = look() ? 1 : 200; moved < 200 && !wormAt(50 + moved, 320); ++moved) {
+    }
+    return moved < 200;
+  }));
+  EXPECT_LE(moved, ms / FRAME_MS + 2) << "after " << ms << " ms";
+  EXPECT_GE(moved, 10);
+}
+
+TEST_F(EndToEnd, EscShowsTheSignEnterStartsANewGameEscEscQuits)
+{
+  tap(XK_Escape);
+  ASSERT_TRUE(waitFor([&] { return signShows(); }));
+  tap(XK_Return);
+  EXPECT_TRUE(waitFor([&] { return !signShows() && wormAt(50, 320); }));
+  // SDL takes a release and a press at one instant for a held key's repeat: one Esc at a time.
+  tap(XK_Escape);
+  EXPECT_TRUE(waitFor([&] { return signShows(); }));
+  tap(XK_Escape);
+  EXPECT_EQ(exitStatus(), 0);
+}
+
+// Full screen fills the 1024 x 768 server; a window is as big as the game's picture.
+TEST_F(EndToEnd, AltEnterSwitchesBetweenFullScreenAndAWindowAndTheGameGoesOn)
+{
+  auto topLevelWidth = [&] {
+    Window root = DefaultRootWindow(server.x), parent = window, child = 0, *children = nullptr;
+    for (unsigned count = 0; parent != root && XQueryTree(server.x, child = parent, &root, &parent, &children, &count);) {
+      XFree(children);
+    }
+    XWindowAttributes seen{};
+    XGetWindowAttributes(server.x, child, &seen);
+    return seen.width;
+  };
+  for (int width : {640, 1024}) {
+    key(XK_Alt_L, true);
+    tap(XK_Return);
+    key(XK_Alt_L, false);
+    EXPECT_TRUE(waitFor([&] { return topLevelWidth() == width; })) << topLevelWidth();
+  }
+  EXPECT_TRUE(look() && wormAt(50, 320) && !signShows()) << "no new game, no game over";
+}
+
+TEST_F(EndToEnd, QuitRequestEndsTheGameWithStatus0)
+{
+  kill(game, SIGTERM);
+  EXPECT_EQ(exitStatus(), 0);
+}
+
+}

@@ -1,0 +1,223 @@
+#include "support.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+int lesson3_main(int argc, char** argv);
+
+// This program has no display: its video mode always fails.
+extern "C" SDL_Surface* SDL_SetVideoMode(int, int, int, Uint32)
+{
+  SDL_SetError("no such mode here");
+  return nullptr;
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct GameRun
+{
+  std::string output;
+  int exitStatus;  // -1 when it did not exit normally
+};
+
+bool catchesSigterm(pid_t pid)
+{
+  std::string status = readFile("/proc/" + std::to_string(pid) + "/status");
+  size_t at = status.find("SigCgt:");
+  return at != std::string::npos && (std::stoull(status.substr(at + 7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+}
+
+// Runs command from dir on the given video driver and asks it to quit with SIGTERM, every second
+// while it has not, since SDL catches SIGTERM a moment before its event queue runs and drops a request
+// in between. The game is ready once it catches SIGTERM or, when lastRead names a file it reads late in
+// its start-up, once it has read that file, which becomes a pipe fed with lastContent.
+GameRun runGame(const TempDir& dir, const char* driver, std::vector<std::string> command,
+                const std::string& lastRead = "", const std::string& lastContent = "")
+{
+  if (!lastRead.empty()) {
+    fs::remove_all(lastRead);
+    mkfifo(lastRead.c_str(), 0600);
+  }
+  pid_t pid = fork();
+  if (pid == 0) {
+    setpgid(0, 0);
+    freopen(dir.path("output").c_str(), "w", stdout);
+    setenv("SDL_VIDEODRIVER", driver, 1);
+    std::vector<char*> argv;
+    for (std::string& word : command) {
+      argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    if (chdir(dir.path().c_str()) == 0) {
+      execvp(argv[0], argv.data());
+    }
+    _exit(127);
+  }
+  int status = 0;
+  bool fed = false;
+  auto asked = std::chrono::steady_clock::time_point();
+  for (auto start = std::chrono::steady_clock::now(), now = start;
+       waitpid(pid, &status, WNOHANG) != pid && now - start < std::chrono::minutes(3);
+       now = std::chrono::steady_clock::now()) {
+    if (!fed && !lastRead.empty()) {
+      // Opening the pipe for writing succeeds once the game has opened it for reading.
+      int writer = open(lastRead.c_str(), O_WRONLY | O_NONBLOCK);
+      fed = writer >= 0 && fcntl(writer, F_SETFL, 0) == 0 && write(writer, lastContent.data(), lastContent.size()) > 0;
+      close(writer);
+    }
+    // Asked again only while SDL still catches SIGTERM: once it quits, a second one would kill the game.
+    bool ready = lastRead.empty() ? catchesSigterm(pid) : fed && asked == std::chrono::steady_clock::time_point();
+    if (ready && now - asked > std::chrono::seconds(1)) {
+      kill(pid, SIGTERM);
+      asked = now;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // Whatever the game left behind in its process group goes with it.
+  kill(-pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return GameRun{readFile(dir.path("output")), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+std::string message(const std::string& path)
+{
+  return "ERROR opening file data/" + path + "\n\n";
+}
+
+void cut(const TempDir& dir, const std::string& name, size_t length)
+{
+  dir.write("data/" + name, readFile(DATA + name).substr(0, length));
+}
+
+void replaceWithDirectory(const TempDir& dir, const std::string& name)
+{
+  fs::remove(dir.path("data/" + name));
+  fs::create_directory(dir.path("data/" + name));
+}
+
+std::string le(Uint32 value, int bytes)
+{
+  return std::string(reinterpret_cast<const char*>(&value), bytes);
+}
+
+// A 4 x 2 picture whose bits-per-pixel field reads 53256: SDL takes it for
+// a picture of 8 bits a pixel but gives it no colours to draw it with.
+std::string pictureWithoutColours()
+{
+  return "BM" + le(78, 4) + le(0, 4) + le(70, 4) + le(40, 4) + le(4, 4) + le(2, 4) + le(1, 2) + le(53256, 2) +
+         le(0, 4) + le(8, 4) + le(2835, 4) + le(2835, 4) + le(4, 4) + le(0, 4) + le(0, 4) + le(0xFF00FF, 4) +
+         le(0xFFFFFF, 4) + le(0x008000, 4) + std::string("\0\1\2\3\3\2\1\0", 8);
+}
+
+struct Damage
+{
+  const char* name;
+  std::function<void(const TempDir&)> damage;
+  std::string output;
+};
+
+class GameRunTest : public testing::TestWithParam<Damage>
+{
+};
+
+// Whatever is damaged in a copy of the committed data, the game says what it could not open,
+// runs, and quits with status 0 when asked.
+TEST_P(GameRunTest, SaysWhatItCouldNotOpenAndQuitsWhenAsked)
+{
+  TempDir dir;
+  fs::copy(DATA, dir.path("data"), fs::copy_options::recursive);
+  GetParam().damage(dir);
+  GameRun run = runGame(dir, "dummy", {KANAMIINA});
+  EXPECT_EQ(run.output, GetParam().output);
+  EXPECT_EQ(run.exitStatus, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+  Data, GameRunTest,
+  testing::Values(
+    Damage{"Committed", [](const TempDir&) {}, ""},
+    Damage{"NoData", [](const TempDir& dir) { fs::remove_all(dir.path("data")); },
+           message("bg.bmp") + message("peliohi.bmp") + message("mato/info") + message("kana/info") +
+             message("miina/info")},
+    Damage{"TruncatedBackground", [](const TempDir& dir) { cut(dir, "bg.bmp", 1000); }, message("bg.bmp")},
+    Damage{"SignWithoutColours", [](const TempDir& dir) { dir.write("data/peliohi.bmp", pictureWithoutColours()); },
+           message("peliohi.bmp")},
+    Damage{"DirectoryAsBackground", [](const TempDir& dir) { replaceWithDirectory(dir, "bg.bmp"); }, message("bg.bmp")},
+    Damage{"FramesInfoAndIconDamaged",
+           [](const TempDir& dir) {
+             cut(dir, "kana/kana0.bmp", 3000);
+             dir.write("data/mato/mato0.bmp", pictureWithoutColours());
+             replaceWithDirectory(dir, "miina/info");
+             dir.write("data/kuvake.bmp", pictureWithoutColours());
+           },
+           message("miina/info")}),
+  [](const testing::TestParamInfo<Damage>& info) { return info.param.name; });
+
+TEST(StartUp, VideoModeThatCannotBeSetEndsWithStatus1)
+{
+  auto start = []() {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    char name[] = "kanamiina";
+    char* argv[] = {name, nullptr};
+    lesson3_main(1, argv);
+  };
+  EXPECT_EXIT(start(), testing::ExitedWithCode(1), "Unable to set 640x480 video: no such mode here\n");
+}
+
+// Start-up, frames and the exit read nothing unset and lose no memory of the game's own,
+// with every loader failing on some of its data and loading the rest.
+TEST(Memcheck, StartUpFramesAndExitAreClean)
+{
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "memcheck cannot run a game built with AddressSanitizer";
+#endif
+  TempDir dir;
+  fs::copy(DATA, dir.path("data"), fs::copy_options::recursive);
+  dir.write("data/bg.bmp", pictureWithoutColours());
+  dir.write("data/mato/info", "FILES: 1000\n");
+  cut(dir, "kana/kana0.bmp", 100);
+  GameRun run = runGame(dir, "dummy",
+                        {"valgrind", "--leak-check=full", "--errors-for-leak-kinds=definite", "--error-exitcode=99",
+                         "--suppressions=" VALGRIND_SUPPRESSIONS, "--log-file=" + dir.path("memcheck.log"), KANAMIINA},
+                        dir.path("data/fontti/font.dat"), readFile(DATA + "fontti/font.dat"));
+  EXPECT_EQ(run.output, message("bg.bmp"));
+  EXPECT_EQ(run.exitStatus, 0) << readFile(dir.path("memcheck.log"));
+}
+
+// The game as installed: its launcher starts it with all its data from any directory and passes
+// its exit status on; a staged install names the final prefix; uninstalling leaves no file.
+TEST(Installed, LauncherStartsTheGameFromAnywhereAndUninstallLeavesNothing)
+{
+  TempDir prefix, staging, elsewhere;
+  auto install = [](const std::string& destdir, const std::string& where) {
+    return system(("DESTDIR=" + destdir + " cmake --install " BINARY_DIR " --prefix " + where + " >/dev/null").c_str());
+  };
+  ASSERT_EQ(install("", prefix.path()), 0);
+  GameRun run = runGame(elsewhere, "dummy", {prefix.path("bin/kanamiina")});
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.exitStatus, 0);
+  run = runGame(elsewhere, "nosuchdriver", {prefix.path("bin/kanamiina")});
+  EXPECT_EQ(run.output.rfind("Unable to init SDL: ", 0), 0u) << run.output;
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(system(("desktop-file-validate " + prefix.path("share/applications/*.desktop")).c_str()), 0);
+  EXPECT_EQ(system(SOURCE_DIR "/desktop/uninstall " BINARY_DIR "/install_manifest.txt >/dev/null"), 0);
+  for (const auto& left : fs::recursive_directory_iterator(prefix.path())) {
+    EXPECT_TRUE(left.is_directory()) << left.path();
+  }
+  ASSERT_EQ(install(staging.path(), "/opt/kanamiina"), 0);
+  std::string launcher = readFile(staging.path("opt/kanamiina/bin/kanamiina"));
+  EXPECT_NE(launcher.find("/opt/kanamiina/"), std::string::npos) << launcher;
+  EXPECT_EQ(launcher.find(staging.path()), std::string::npos) << launcher;
+}
+
+}

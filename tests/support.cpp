@@ -1,0 +1,144 @@
+#include "support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+SDL_Surface* makeSurface(int width, int height, Uint32 rgb)
+{
+  SDL_PixelFormat* format = SDL_GetVideoSurface()->format;
+  SDL_Surface* surface =
+    SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, format->Rmask, format->Gmask, format->Bmask, 0);
+  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, rgb >> 16, (rgb >> 8) & 255, rgb & 255));
+  return surface;
+}
+
+Uint32 rgbAt(SDL_Surface* surface, int x, int y)
+{
+  Uint32 pixel = 0;
+  memcpy(&pixel, static_cast<Uint8*>(surface->pixels) + y * surface->pitch + x * surface->format->BytesPerPixel,
+         surface->format->BytesPerPixel);
+  Uint8 r, g, b;
+  SDL_GetRGB(pixel, surface->format, &r, &g, &b);
+  return (r << 16) | (g << 8) | b;
+}
+
+void blit(SDL_Surface* source, SDL_Surface* target, int x, int y)
+{
+  SDL_Rect where = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+  SDL_BlitSurface(source, nullptr, target, &where);
+}
+
+SDL_Surface* plainPicture(const std::string& path, Uint32 key)
+{
+  SDL_Surface* file = SDL_LoadBMP(path.c_str());
+  SDL_Surface* picture = SDL_DisplayFormat(file);
+  SDL_FreeSurface(file);
+  if (key != NO_KEY) {
+    SDL_SetColorKey(picture, SDL_SRCCOLORKEY, SDL_MapRGB(picture->format, key >> 16, (key >> 8) & 255, key & 255));
+  }
+  return picture;
+}
+
+std::vector<SDL_Surface*> plainFrames(const std::string& set)
+{
+  std::ifstream info(DATA + set + "/info");
+  std::string line;
+  std::vector<SDL_Surface*> frames;
+  for (std::getline(info, line); std::getline(info, line);) {
+    if (!line.empty() && line[0] != '#') {
+      frames.push_back(plainPicture(DATA + set + "/" + line.substr(0, line.find(' ')), MAGENTA));
+    }
+  }
+  return frames;
+}
+
+testing::AssertionResult sameRegion(SDL_Surface* actual, SDL_Surface* expected, int x, int y, int w, int h)
+{
+  for (int row = y; row < y + h; ++row) {
+    for (int column = x; column < x + w; ++column) {
+      if (rgbAt(actual, column, row) != rgbAt(expected, column, row)) {
+        return testing::AssertionFailure() << std::hex << "pixel (" << std::dec << column << ", " << row << ") is "
+                                           << std::hex << rgbAt(actual, column, row) << ", expected "
+                                           << rgbAt(expected, column, row);
+      }
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+testing::AssertionResult regionIs(SDL_Surface* surface, int x, int y, int w, int h, Uint32 rgb)
+{
+  SDL_Surface* expected = makeSurface(surface->w, surface->h, rgb);
+  testing::AssertionResult same = sameRegion(surface, expected, x, y, w, h);
+  SDL_FreeSurface(expected);
+  return same;
+}
+
+void writeBMP(const std::string& path, int width, int height, const std::function<Uint32(int, int)>& colourAt)
+{
+  SDL_Surface* picture = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      Uint32 rgb = colourAt(x, y);
+      memcpy(static_cast<Uint8*>(picture->pixels) + y * picture->pitch + x * 3, &rgb, 3);
+    }
+  }
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  SDL_SaveBMP(picture, path.c_str());
+  SDL_FreeSurface(picture);
+}
+
+std::string readFile(const std::string& path)
+{
+  std::ostringstream content;
+  content << std::ifstream(path, std::ios::binary).rdbuf();
+  return content.str();
+}
+
+Keys held(std::initializer_list<SDLKey> keys)
+{
+  Keys state{};
+  for (SDLKey key : keys) {
+    state[key] = 1;
+  }
+  return state;
+}
+
+void press(SDLKey key, SDLMod modifiers)
+{
+  SDL_Event event{};
+  event.type = SDL_KEYDOWN;
+  event.key.keysym.sym = key;
+  event.key.keysym.mod = modifiers;
+  SDL_PushEvent(&event);
+}
+
+void quitRequest()
+{
+  SDL_Event event{};
+  event.type = SDL_QUIT;
+  SDL_PushEvent(&event);
+}
+
+TempDir::TempDir() : root((std::filesystem::temp_directory_path() / "kanamiina-test-XXXXXX").string())
+{
+  mkdtemp(root.data());
+}
+
+TempDir::~TempDir()
+{
+  std::filesystem::remove_all(root);
+}
+
+std::string TempDir::path(const std::string& name) const
+{
+  return name.empty() ? root : root + "/" + name;
+}
+
+void TempDir::write(const std::string& name, const std::string& content) const
+{
+  std::filesystem::create_directories(std::filesystem::path(path(name)).parent_path());
+  std::ofstream(path(name), std::ios::binary) << content;
+}
