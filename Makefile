@@ -7,9 +7,11 @@ PLAY_PACKAGES  = g++ cmake make pkg-config libsdl1.2-dev libfreetype-dev zlib1g-
 TEST_PACKAGES  = $(PLAY_PACKAGES) googletest libgtest-dev xvfb libx11-dev libxtst-dev \
                  clang libclang-rt-14-dev valgrind desktop-file-utils
 BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb
+DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf libsdl1.2-dev
+PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
 
 .PHONY: play test build deps test-deps clean data bench fuzz install uninstall \
-        test-sanitize test-fuzz
+        test-sanitize test-fuzz deb test-package
 
 play: deps build
 	./$(BUILD)/kanamiina
@@ -58,6 +60,22 @@ install: deps build
 
 uninstall:
 	DESTDIR="$(DESTDIR)" desktop/uninstall $(BUILD)/install_manifest.txt
+
+# --- Debian package ---
+# dpkg-buildpackage writes beside the tree it builds, so it builds a copy of the
+# checkout's tracked files, as they are now, in build-deb/kanamiina.
+deb:
+	@tools/install-deps $(DEB_PACKAGES)
+	rm -rf build-deb
+	mkdir -p build-deb/kanamiina
+	tree=$$(git stash create) && git archive -o build-deb/source.tar "$${tree:-HEAD}"
+	tar -xf build-deb/source.tar -C build-deb/kanamiina
+	rm build-deb/source.tar
+	cd build-deb/kanamiina && DEB_BUILD_OPTIONS="parallel=$(JOBS)" dpkg-buildpackage -b -us -uc
+
+test-package:
+	@tools/install-deps $(PACKAGE_CHECK_PACKAGES)
+	tests/check-package
 
 clean:
 	rm -rf $(BUILD)
