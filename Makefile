@@ -9,9 +9,10 @@ TEST_PACKAGES  = $(PLAY_PACKAGES) googletest libgtest-dev xvfb libx11-dev libxts
 BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb
 DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf libsdl1.2-dev
 PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
+WEB_PACKAGES   = emscripten
 
 .PHONY: play test build deps test-deps clean data bench fuzz install uninstall \
-        test-sanitize test-fuzz deb test-package
+        test-sanitize test-fuzz deb test-package web test-web
 
 play: deps build
 	./$(BUILD)/kanamiina
@@ -79,3 +80,31 @@ test-package:
 
 clean:
 	rm -rf $(BUILD)
+
+# --- the browser build ---
+WEB_SOURCES = game/lesson3.cpp game/platform.cpp sprite/CSpriteBase.cpp sprite/CSprite.cpp font/font.cpp
+WEB_HEADERS = $(wildcard game/*.h sprite/*.h font/*.h)
+WEB_PAGE    = $(addprefix build-web/,index.html page.css page.js)
+WEB_DATA    = $(shell find data -type f)
+# Debian's emcc needs Debian's acorn, which only Debian's own Node finds without help.
+EMXX = NODE_PATH=/usr/share/nodejs em++
+
+web:
+	@tools/install-deps $(WEB_PACKAGES)
+	$(MAKE) build-web/kanamiina.js $(WEB_PAGE)
+
+build-web/kanamiina.js: $(WEB_SOURCES) $(WEB_HEADERS) $(WEB_DATA)
+	mkdir -p build-web
+	$(EMXX) -std=c++17 -Wall -Wextra -O2 -Igame -Isprite -Ifont $(WEB_SOURCES) \
+	  -sALLOW_MEMORY_GROWTH=1 --preload-file data --use-preload-plugins -o $@
+
+build-web/%: web/%
+	mkdir -p build-web
+	cp $< $@
+
+# The page in headless Chromium, served from here so that the test can read data/ too.
+test-web: web
+	@tools/install-deps chromium-headless-shell
+	@command -v npm >/dev/null || tools/install-deps npm
+	cd tests/web && npm ci --no-audit --no-fund
+	node --test tests/web/

@@ -1,5 +1,7 @@
 #include "lesson3.h"
 
+#include "platform.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -309,25 +311,25 @@ int HandleEvents()
 // Each held arrow moves the worm a pixel, each clamp on what the one before left.
 void MoveMato(const Uint8* keys)
 {
-  if (keys[SDLK_UP]) {
+  if (keys[KEY_UP]) {
     mato.yadd(-1);
     if (mato.gety() < 0) {
       mato.yset(0);
     }
   }
-  if (keys[SDLK_DOWN]) {
+  if (keys[KEY_DOWN]) {
     mato.yadd(1);
     if (mato.gety() > MAX_Y) {
       mato.yset(MAX_Y);
     }
   }
-  if (keys[SDLK_LEFT]) {
+  if (keys[KEY_LEFT]) {
     mato.xadd(-1);
     if (mato.getx() < 0) {
       mato.xset(0);
     }
   }
-  if (keys[SDLK_RIGHT]) {
+  if (keys[KEY_RIGHT]) {
     mato.xadd(1);
     if (mato.getx() > MAX_X) {
       mato.xset(MAX_X);
@@ -435,13 +437,6 @@ int main(int, char**)
     exit(1);
   }
   LoadGame();
-
-  int done = 0;
-  while (done == 0) {
-    Uint32 passStart = SDL_GetTicks();
-    done = RunPass(SDL_GetKeyState(NULL));
-    SDL_Delay(1);
-    PaceFrame(passStart);
-  }
+  RunFrameLoop();
   return 0;
 }

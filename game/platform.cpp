@@ -1,0 +1,95 @@
+#include "platform.h"
+
+#include "lesson3.h"
+
+#ifdef __EMSCRIPTEN__
+
+#include <emscripten.h>
+
+namespace {
+
+// A browser calls back once a display frame, at 60 Hz or faster: at most one pass
+// runs each 1/60 s, and a frame this early still gets its pass, so that a 60 Hz
+// display's unsteady frames all get one.
+const double PASS_MS = 1000.0 / 60.0;
+const double EARLY_MS = 4.0;
+
+double passDue = 0.0;
+int passes = 0;
+
+void BrowserFrame()
+{
+  double now = emscripten_get_now();
+  if (now < passDue - EARLY_MS) {
+    return;
+  }
+  // After a stall, a hidden page for one, the pace starts afresh instead of catching up.
+  passDue = now - passDue > PASS_MS ? now + PASS_MS : passDue + PASS_MS;
+  // The browser's SDL fills with colour 0 as see-through, so the pass's own clear
+  // leaves the frame before it: clear to opaque black first.
+  SDL_FillRect(screen, NULL, SDL_MapRGB(screen->format, 0, 0, 0));
+  int done = RunPass(SDL_GetKeyboardState(NULL));
+  passes += 1;
+  if (done != 0) {
+    emscripten_cancel_main_loop();
+    EM_ASM(Module.onGameEnd());
+  }
+}
+
+}
+
+// The passes run so far, for the page's tests to wait on.
+extern "C" EMSCRIPTEN_KEEPALIVE int PassCount()
+{
+  return passes;
+}
+
+// The browser's own loop calls back; a pass must not block it.
+void RunFrameLoop()
+{
+  emscripten_set_main_loop(BrowserFrame, 0, 1);
+}
+
+// Every surface of the browser's SDL has the display's format, so a copy is the conversion.
+SDL_Surface* SDL_DisplayFormat(SDL_Surface* surface)
+{
+  return SDL_DisplayFormatAlpha(surface);
+}
+
+// The browser's SDL ignores colour keys. Keyed pixels become see-through in the
+// picture itself instead, as SDL compares them: by their colour bits alone. They
+// stay so when the key is taken off, which only the copy under a sprite does.
+int SDL_SetColorKey(SDL_Surface* surface, int flag, Uint32 key)
+{
+  if ((flag & SDL_SRCCOLORKEY) == 0) {
+    return 0;
+  }
+  SDL_PixelFormat* format = surface->format;
+  Uint32 colourBits = format->Rmask | format->Gmask | format->Bmask;
+  SDL_LockSurface(surface);
+  for (int y = 0; y < surface->h; ++y) {
+    Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
+    for (int x = 0; x < surface->w; ++x) {
+      if ((row[x] & colourBits) == (key & colourBits)) {
+        row[x] = 0;
+      }
+    }
+  }
+  SDL_UnlockSurface(surface);
+  return 0;
+}
+
+#else
+
+void RunFrameLoop()
+{
+  int done = 0;
+  while (done == 0) {
+    Uint32 passStart = SDL_GetTicks();
+    done = RunPass(SDL_GetKeyState(NULL));
+    SDL_Delay(1);
+    PaceFrame(passStart);
+  }
+}
+
+#endif
