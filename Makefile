@@ -3,19 +3,27 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 
-PLAY_PACKAGES  = g++ cmake make pkg-config libsdl1.2-dev libfreetype-dev zlib1g-dev fonts-dejavu-core
-TEST_PACKAGES  = $(PLAY_PACKAGES) googletest libgtest-dev xvfb libx11-dev libxtst-dev \
-                 clang libclang-rt-14-dev valgrind desktop-file-utils
-BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb
-DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf libsdl1.2-dev
+# The SDL 1.2 development package already installed, classic or sdl12-compat, or else the classic one.
+SDL_DEV        = $(shell dpkg-query -W -f='$${Status}' libsdl1.2-compat-dev 2>/dev/null | grep -q 'ok installed' \
+                   && echo libsdl1.2-compat-dev || echo libsdl1.2-dev)
+PLAY_PACKAGES  = g++ cmake make pkg-config $(SDL_DEV)
+TEST_PACKAGES  = $(PLAY_PACKAGES) libfreetype-dev zlib1g-dev fonts-dejavu-core googletest libgtest-dev \
+                 xvfb libx11-dev libxtst-dev clang libclang-rt-14-dev valgrind desktop-file-utils
+BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb libfreetype-dev fonts-dejavu-core
+DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf $(SDL_DEV)
 PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
 WEB_PACKAGES   = emscripten
 
-.PHONY: play test build deps test-deps clean data bench fuzz install uninstall \
+.PHONY: play game test build deps test-deps clean data bench fuzz install uninstall \
         test-sanitize test-fuzz deb test-package web test-web
 
-play: deps build
+# Playing needs the game alone: no tests, tools or benchmarks.
+play: deps game
 	./$(BUILD)/kanamiina
+
+game:
+	cmake -S . -B $(BUILD) -DBUILD_TESTING=OFF -DKANAMIINA_TOOLS=OFF
+	cmake --build $(BUILD) -j $(JOBS) --target kanamiina
 
 test: test-deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -23,7 +31,7 @@ test: test-deps build
 	$(MAKE) test-fuzz
 
 build:
-	cmake -S . -B $(BUILD)
+	cmake -S . -B $(BUILD) -DBUILD_TESTING=ON -DKANAMIINA_TOOLS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
 deps:
@@ -56,7 +64,7 @@ bench:
 	bench/measure-cpu build-bench/kanamiina
 
 # --- installation ---
-install: deps build
+install: deps game
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 uninstall:
