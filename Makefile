@@ -15,7 +15,7 @@ PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
 WEB_PACKAGES   = emscripten
 
 .PHONY: play game test build deps test-deps clean data bench fuzz install uninstall \
-        test-sanitize test-fuzz deb test-package web test-web
+        test-sanitize test-fuzz test-other-sdl deb test-package web test-web
 
 # Playing needs the game alone: no tests, tools or benchmarks.
 play: deps game
@@ -27,8 +27,15 @@ game:
 
 test: test-deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-other-sdl
 	$(MAKE) test-sanitize
 	$(MAKE) test-fuzz
+	$(MAKE) test-package
+	$(MAKE) test-web
+
+# The same tests on the SDL 1.2 library that is not installed, classic or sdl12-compat.
+test-other-sdl:
+	BUILD=$(abspath $(BUILD)) JOBS=$(JOBS) tests/run-other-sdl.sh
 
 build:
 	cmake -S . -B $(BUILD) -DBUILD_TESTING=ON -DKANAMIINA_TOOLS=ON

@@ -142,7 +142,9 @@ TEST_F(GameTest, KeysAndWindowEvents)
     EXPECT_EQ(miinat, batch.miinatAfter);
     EXPECT_EQ(score, batch.newGame ? 0 : 250);
   }
-  EXPECT_EQ(screen->flags, flags) << "the dummy driver cannot switch, and nothing changes";
+  press(SDLK_RETURN, KMOD_LALT);
+  HandleEvents();
+  EXPECT_EQ(screen->flags, flags) << "switched, where the driver can, and back";
   char* title = nullptr;
   SetWindowLook();
   SDL_WM_GetCaption(&title, nullptr);
