@@ -68,7 +68,7 @@ bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKANAMIINA_BENCH=ON -DBUILD_TESTING=OFF
 	cmake --build build-bench -j $(JOBS) --target kanamiina kanamiina_bench
 	build-bench/bench/kanamiina_bench $(BENCH_FLAGS)
-	bench/measure-cpu build-bench/kanamiina
+	bench/measure-cpu build-bench/kanamiina 10 "$$(tools/unpack-other-sdl build-bench/other-sdl)"
 
 # --- installation ---
 install: deps game
