@@ -10,13 +10,7 @@
 #include <vector>
 
 // A property every run must keep; breaking it is a finding like a crash.
-#define FUZZ_CHECK(condition) \
-  do { \
-    if (!(condition)) { \
-      fprintf(stderr, "check failed: %s\n", #condition); \
-      abort(); \
-    } \
-  } while (0)
+#define FUZZ_CHECK(condition) ((condition) ? (void)0 : (fprintf(stderr, "check failed: %s\n", #condition), abort()))
 
 // SDL on the dummy driver, started once per process, and a scratch directory for the whole run.
 const std::string& startOnce();
