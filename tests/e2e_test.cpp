@@ -27,7 +27,6 @@ struct Server
   SDLFont* font = initFont((DATA + "fontti").c_str());
   SDL_Surface* background = plainPicture(DATA + "bg.bmp");
   SDL_Surface* sign = plainPicture(DATA + "peliohi.bmp", GREEN);
-  std::vector<SDL_Surface*> matoFrames = plainFrames("mato"), miinaFrames = plainFrames("miina");
   SDL_Surface* shot = makeSurface(640, 480, BLACK);
   SDL_Surface* expected = makeSurface(640, 480, BLACK);
 
@@ -144,7 +143,7 @@ protected:
     }
     return false;
   }
-  bool wormAt(int left, int top) { return spriteAt(server->matoFrames, left, top, left, 50); }
+  bool wormAt(int left, int top) { return spriteAt(plainFrames("mato"), left, top, left, 50); }
   bool signShows()
   {
     // Chickens may walk under the sign's see-through edge: its middle is opaque.
@@ -208,7 +207,7 @@ TEST_F(EndToEnd, FirstFrameShowsTheScoreLineAndSpaceLaysAMineBesideTheWormAndThe
   expectScoreLine(0, 28);
   tap(XK_space);
   // The mine lies under the worm, at (85, 350): its right half shows beside the worm.
-  ASSERT_TRUE(waitFor([&] { return look() && spriteAt(server->miinaFrames, 85, 350, 100, 15); }));
+  ASSERT_TRUE(waitFor([&] { return look() && spriteAt(plainFrames("miina"), 85, 350, 100, 15); }));
   expectScoreLine(0, 27);
 }
 

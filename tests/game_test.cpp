@@ -57,8 +57,6 @@ protected:
   {
     static SDL_Surface* background = plainPicture(DATA + "bg.bmp");
     static SDL_Surface* sign = plainPicture(DATA + "peliohi.bmp", GREEN);
-    static std::vector<SDL_Surface*> matoFrames = plainFrames("mato"), kanaFrames = plainFrames("kana"),
-                                     miinaFrames = plainFrames("miina");
     SDL_Surface* expected = makeSurface(640, 480, BLACK);
     blit(background, expected, 0, 0);
     drawString(expected, font, 5, 37, "Pisteet:");
@@ -67,15 +65,15 @@ protected:
     drawString(expected, font, 610, 37, "%d", miinat);
     for (int k = 0; k < MIINA_SLOTS; ++k) {
       if (mdraw[k]) {
-        blit(miinaFrames[miina[k].frameIndex], expected, miina[k].getx(), miina[k].gety());
+        blit(plainFrames("miina")[miina[k].frameIndex], expected, miina[k].getx(), miina[k].gety());
       }
     }
     for (int j = 0; j < KANA_COUNT; ++j) {
       if (edraw[j]) {
-        blit(kanaFrames[kana[j].frameIndex], expected, kana[j].getx(), kana[j].gety());
+        blit(plainFrames("kana")[kana[j].frameIndex], expected, kana[j].getx(), kana[j].gety());
       }
     }
-    blit(matoFrames[mato.frameIndex], expected, mato.getx(), mato.gety());
+    blit(plainFrames("mato")[mato.frameIndex], expected, mato.getx(), mato.gety());
     if (gameover) {
       blit(sign, expected, 165, 100);
     }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 SDL_Surface* makeSurface(int width, int height, Uint32 rgb)
@@ -41,14 +42,18 @@ SDL_Surface* plainPicture(const std::string& path, Uint32 key)
   return picture;
 }
 
-std::vector<SDL_Surface*> plainFrames(const std::string& set)
+const std::vector<SDL_Surface*>& plainFrames(const std::string& set)
 {
-  std::ifstream info(DATA + set + "/info");
-  std::string line;
-  std::vector<SDL_Surface*> frames;
-  for (std::getline(info, line); std::getline(info, line);) {
-    if (!line.empty() && line[0] != '#') {
-      frames.push_back(plainPicture(DATA + set + "/" + line.substr(0, line.find(' ')), MAGENTA));
+  // Each set is loaded once a program and kept to its end.
+  static auto& loaded = *new std::map<std::string, std::vector<SDL_Surface*>>;
+  std::vector<SDL_Surface*>& frames = loaded[set];
+  if (frames.empty()) {
+    std::ifstream info(DATA + set + "/info");
+    std::string line;
+    for (std::getline(info, line); std::getline(info, line);) {
+      if (!line.empty() && line[0] != '#') {
+        frames.push_back(plainPicture(DATA + set + "/" + line.substr(0, line.find(' ')), MAGENTA));
+      }
     }
   }
   return frames;

@@ -21,7 +21,7 @@ void blit(SDL_Surface* source, SDL_Surface* target, int x, int y);
 // A picture the plain way: in the display's format, keyed unless key is NO_KEY, never run-length coded.
 SDL_Surface* plainPicture(const std::string& path, Uint32 key = NO_KEY);
 // The frames of a committed set in the order its info file shows them, as plain pictures.
-std::vector<SDL_Surface*> plainFrames(const std::string& set);
+const std::vector<SDL_Surface*>& plainFrames(const std::string& set);
 
 // The rectangle is the same on both surfaces, or all of one colour; else the first (x, y) that is not.
 testing::AssertionResult sameRegion(SDL_Surface* actual, SDL_Surface* expected, int x, int y, int w, int h);
