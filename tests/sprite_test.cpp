@@ -96,6 +96,20 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
   }
 }
 
+// A picture's directory and name joined take up to 255 characters.
+TEST(SpriteBase, JoinsPathsOfUpTo255Characters)
+{
+  TempDir dir;
+  for (size_t length : {255, 256}) {
+    std::string name(length - dir.path().size() - 1, 'p');
+    writeBMP(dir.path(name), 2, 2, [](int, int) { return RED; });
+    dir.write("info", "FILES: 1\n" + name + " 1 -1 0 0\n");
+    CSpriteBase set;
+    EXPECT_EQ(set.init(dir.path().c_str()), length == 255 ? 0 : -1) << length;
+    freeSet(set);
+  }
+}
+
 // Sprites on a 40 x 40 black target, from a set of three 10 x 10 frames, red, green and blue, each
 // with a magenta (keyed) top-left quarter, and a 30 x 40 white one.
 class SpriteTest : public testing::Test
