@@ -393,12 +393,18 @@ void MoveKanat()
 void SetWindowLook()
 {
   SDL_WM_SetCaption(TITLE, TITLE);
-  SDL_Surface* icon = ReadBMP(ICON_PATH);
-  if (icon != NULL) {
+  SDL_Surface* file = ReadBMP(ICON_PATH);
+  if (file == NULL) {
+    return;
+  }
+  // SDL makes an icon's mask from its colour key at 1, 2 or 4 bytes a pixel, not at the file's 3.
+  SDL_Surface* icon = SDL_CreateRGBSurface(SDL_SWSURFACE, file->w, file->h, 32, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+  if (icon != NULL && SDL_BlitSurface(file, NULL, icon, NULL) == 0) {
     SDL_SetColorKey(icon, SDL_SRCCOLORKEY, SDL_MapRGB(icon->format, 255, 0, 255));
     SDL_WM_SetIcon(icon, NULL);
-    SDL_FreeSurface(icon);
   }
+  SDL_FreeSurface(icon);
+  SDL_FreeSurface(file);
 }
 
 int RunPass(const Uint8* keys)

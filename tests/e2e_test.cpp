@@ -263,6 +263,28 @@ TEST_F(EndToEnd, AltEnterSwitchesBetweenFullScreenAndAWindowAndTheGameGoesOn)
   }
 }
 
+// The window's icon is the game's, its magenta corners see-through and its middle drawn.
+TEST_F(EndToEnd, WindowHasTheGamesIcon)
+{
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  XQueryTree(server->x, DefaultRootWindow(server->x), &root, &parent, &children, &count);
+  XWMHints* hints = nullptr;
+  for (unsigned i = 0; i < count && hints == nullptr; ++i) {
+    hints = XGetWMHints(server->x, children[i]);
+    if (hints != nullptr && !(hints->flags & IconMaskHint)) {
+      XFree(std::exchange(hints, nullptr));
+    }
+  }
+  XFree(children);
+  ASSERT_NE(hints, nullptr) << "no window has an icon with a mask";
+  XImage* mask = XGetImage(server->x, hints->icon_mask, 0, 0, 32, 32, 1, XYPixmap);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(XGetPixel(mask, 0, 0) * 10 + XGetPixel(mask, 16, 16), 1u);
+  XDestroyImage(mask);
+  XFree(hints);
+}
+
 TEST_F(EndToEnd, QuitRequestEndsTheGameWithStatus0)
 {
   kill(game, SIGTERM);
