@@ -7,9 +7,9 @@ PREFIX     ?= /usr/local
 SDL_DEV        = $(shell dpkg-query -W -f='$${Status}' libsdl1.2-compat-dev 2>/dev/null | grep -q 'ok installed' \
                    && echo libsdl1.2-compat-dev || echo libsdl1.2-dev)
 PLAY_PACKAGES  = g++ cmake make pkg-config $(SDL_DEV)
-TEST_PACKAGES  = $(PLAY_PACKAGES) libfreetype-dev zlib1g-dev fonts-dejavu-core googletest libgtest-dev \
+TEST_PACKAGES  = $(PLAY_PACKAGES) libfreetype-dev zlib1g-dev fonts-dejavu-core fonts-dejavu-extra googletest libgtest-dev \
                  xvfb libx11-dev libxtst-dev clang libclang-rt-14-dev valgrind desktop-file-utils
-BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb libfreetype-dev fonts-dejavu-core
+BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
 DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf $(SDL_DEV)
 PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
 WEB_PACKAGES   = emscripten
@@ -48,7 +48,7 @@ test-deps:
 	@tools/install-deps $(TEST_PACKAGES)
 
 # Redraws the committed pictures, icon and font from the tools.
-data: build
+data: test-deps build
 	$(BUILD)/tools/makepictures data desktop
 	$(BUILD)/tools/makefont data/fontti
 
@@ -84,9 +84,7 @@ deb:
 	@tools/install-deps $(DEB_PACKAGES)
 	rm -rf build-deb
 	mkdir -p build-deb/kanamiina
-	tree=$$(git stash create) && git archive -o build-deb/source.tar "$${tree:-HEAD}"
-	tar -xf build-deb/source.tar -C build-deb/kanamiina
-	rm build-deb/source.tar
+	git ls-files -z | tar --null -T - -cf - | tar -xf - -C build-deb/kanamiina
 	cd build-deb/kanamiina && DEB_BUILD_OPTIONS="parallel=$(JOBS)" dpkg-buildpackage -b -us -uc
 
 test-package:
