@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 // The game never frees its sets; tests give theirs back.
 void freeSet(CSpriteBase& set)
 {
@@ -62,6 +64,8 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
     {"lines past the count are not read", "FILES: 1\nb.bmp 10 0 0 0\nmissing.bmp 1 0 0 0\n", "0 1 30x40: 30/10/0"},
     {"the first line is always the count", "a.bmp 100 0 0 0\na.bmp 100 0 0 0\n", "0 1 0x0:"},
     {"an empty info file", "", "0 1 0x0:"},
+    {"a line led by a NUL byte is skipped like a blank one", "FILES: 1\n\0junk\na.bmp 10 0 0 0\n"s,
+     "0 1 10x20: 10/10/0"},
     {"the largest count", "FILES: 1024\n", "0 1 0x0:" + manyEmpty},
     {"a count over the largest", "FILES: 1025\na.bmp 1 0 0 0\n", "-1 0 0x0:"},
     {"a negative count", "FILES: -5\na.bmp 1 0 0 0\n", "-1 0 0x0:"},
