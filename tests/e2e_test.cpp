@@ -154,12 +154,7 @@ protected:
   // after the first frame it shows whole; a check that came later than that cannot tell.
   void expectScoreLine(int points, int miinat)
   {
-    bool reads = shows(0, 37, 640, 16, [&](SDL_Surface* on) {
-      drawString(on, server->font, 5, 37, "Pisteet:");
-      drawString(on, server->font, 60, 37, "%d", points);
-      drawString(on, server->font, 570, 37, "Miinat:");
-      drawString(on, server->font, 610, 37, "%d", miinat);
-    });
+    bool reads = shows(0, 37, 640, 16, [&](SDL_Surface* on) { drawScoreLine(on, server->font, points, miinat); });
     if (Clock::now() - started >= std::chrono::milliseconds(36 * FRAME_MS)) {
       GTEST_SKIP() << "the check came too late to see the score line whole";
     }

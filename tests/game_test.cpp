@@ -59,21 +59,21 @@ protected:
     static SDL_Surface* sign = plainPicture(DATA + "peliohi.bmp", GREEN);
     SDL_Surface* expected = makeSurface(640, 480, BLACK);
     blit(background, expected, 0, 0);
-    drawString(expected, font, 5, 37, "Pisteet:");
-    drawString(expected, font, 60, 37, "%d", score);
-    drawString(expected, font, 570, 37, "Miinat:");
-    drawString(expected, font, 610, 37, "%d", miinat);
+    drawScoreLine(expected, font, score, miinat);
+    auto put = [&](const char* set, CSprite& sprite) {
+      blit(plainFrames(set)[sprite.frameIndex], expected, sprite.getx(), sprite.gety());
+    };
     for (int k = 0; k < MIINA_SLOTS; ++k) {
       if (mdraw[k]) {
-        blit(plainFrames("miina")[miina[k].frameIndex], expected, miina[k].getx(), miina[k].gety());
+        put("miina", miina[k]);
       }
     }
     for (int j = 0; j < KANA_COUNT; ++j) {
       if (edraw[j]) {
-        blit(plainFrames("kana")[kana[j].frameIndex], expected, kana[j].getx(), kana[j].gety());
+        put("kana", kana[j]);
       }
     }
-    blit(plainFrames("mato")[mato.frameIndex], expected, mato.getx(), mato.gety());
+    put("mato", mato);
     if (gameover) {
       blit(sign, expected, 165, 100);
     }

@@ -198,28 +198,6 @@ TEST_F(SpriteTest, FrameChangeTimeIsTheSecondClockReadingAndSizeIsFrameZeros)
   EXPECT_EQ(sprite.getw() * 100 + sprite.geth(), 1010);
 }
 
-// The frame shown, with its keyed pixels left out, and only where it lies on the target.
-TEST_F(SpriteTest, DrawsLikeAPlainBlitAcrossEveryEdge)
-{
-  load(THREE_FRAMES);
-  SDL_Surface* frame = plainPicture(dir.path("f1.bmp"), MAGENTA);
-  for (auto at : {std::make_pair(20, 10), std::make_pair(-4, 10), std::make_pair(36, 10), std::make_pair(10, -7),
-                  std::make_pair(10, 38), std::make_pair(-9, -9), std::make_pair(39, 39), std::make_pair(-10, 0),
-                  std::make_pair(40, 40)}) {
-    SDL_FillRect(target, nullptr, 0);
-    sprite.set(at.first, at.second);
-    sprite.frameIndex = 0;
-    sprite.lastTicks = 0;
-    fakeClock.now = 1000;
-    sprite.draw();
-    SDL_Surface* expected = makeSurface(40, 40, BLACK);
-    blit(frame, expected, at.first, at.second);
-    EXPECT_TRUE(sameRegion(target, expected, 0, 0, 40, 40)) << at.first << ", " << at.second;
-    SDL_FreeSurface(expected);
-  }
-  SDL_FreeSurface(frame);
-}
-
 // The patch under a sprite goes back where it was saved, key-coloured pixels and all, once it has been drawn.
 TEST_F(SpriteTest, SavedBackgroundIsRestoredWhereItWasSavedAfterTheFirstDraw)
 {

@@ -31,6 +31,14 @@ void blit(SDL_Surface* source, SDL_Surface* target, int x, int y)
   SDL_BlitSurface(source, nullptr, target, &where);
 }
 
+void drawScoreLine(SDL_Surface* target, SDLFont* font, int points, int miinat)
+{
+  drawString(target, font, 5, 37, "Pisteet:");
+  drawString(target, font, 60, 37, "%d", points);
+  drawString(target, font, 570, 37, "Miinat:");
+  drawString(target, font, 610, 37, "%d", miinat);
+}
+
 SDL_Surface* plainPicture(const std::string& path, Uint32 key)
 {
   SDL_Surface* file = SDL_LoadBMP(path.c_str());

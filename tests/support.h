@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include "font.h"
+
 #include <array>
 #include <functional>
 #include <string>
@@ -18,6 +20,8 @@ const std::string DATA = std::string(SOURCE_DIR) + "/data/";
 SDL_Surface* makeSurface(int width, int height, Uint32 rgb);
 Uint32 rgbAt(SDL_Surface* surface, int x, int y);
 void blit(SDL_Surface* source, SDL_Surface* target, int x, int y);
+// The score line as the game draws it along the top.
+void drawScoreLine(SDL_Surface* target, SDLFont* font, int points, int miinat);
 // A picture the plain way: in the display's format, keyed unless key is NO_KEY, never run-length coded.
 SDL_Surface* plainPicture(const std::string& path, Uint32 key = NO_KEY);
 // The frames of a committed set in the order its info file shows them, as plain pictures.

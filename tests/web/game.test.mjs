@@ -83,6 +83,12 @@ async function run(count) {
   await page.waitForFunction(() => Module._PassCount() >= window.holdAt);
 }
 
+// Presses and releases a key, then runs one pass.
+async function press(key) {
+  await page.keyboard.press(key);
+  await run(1);
+}
+
 before(async () => {
   server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', ROOT]);
   const port = await new Promise((resolve) => server.stdout.once('data', (line) => resolve(/port (\d+)/.exec(line)[1])));
@@ -118,25 +124,20 @@ test('ArrowRight held moves the worm one pixel a pass', async () => {
 });
 
 test('Space lays a mine in front of the worm and "Miinat" falls to 27', async () => {
-  await page.keyboard.press('Space');
-  await run(1);
+  await press('Space');
   await expectScene(13, { wormX: 60, mineAt: [95, 350], miinat: 27 });
 });
 
 test('Esc shows the sign over a standing world; Enter starts a new game', async () => {
-  await page.keyboard.press('Escape');
-  await run(1);
+  await press('Escape');
   await expectScene(13, { wormX: 60, mineAt: [95, 350], miinat: 27, sign: true });
-  await page.keyboard.press('Enter');
-  await run(1);
+  await press('Enter');
   await expectScene(1, {});
 });
 
 test('Esc on a finished game ends it and the page offers another', async () => {
-  await page.keyboard.press('Escape');
-  await run(1);
-  await page.keyboard.press('Escape');
-  await run(1);
+  await press('Escape');
+  await press('Escape');
   await page.waitForSelector('#again:not([hidden])');
   assert.equal(await page.$eval('#status', (line) => line.textContent), 'The game has ended.');
 });
