@@ -129,12 +129,6 @@ TEST_F(FontTest, MissingBytesReadAsFullCoverageAndWidth255)
   EXPECT_EQ(std::vector<Uint8>(font->pixels, font->pixels + 4), (std::vector<Uint8>{254, 254, 255, 0}));
 }
 
-void replaceWithDirectory(const TempDir& dir, const char* name)
-{
-  std::filesystem::remove(dir.path(name));
-  std::filesystem::create_directory(dir.path(name));
-}
-
 // Each case damages a font whose 15-pixel sheet is too small for cells: it loads but draws nothing.
 // "font.dat" may go, "font.ini" and "font.raw" may not.
 TEST_F(FontTest, LoadsOnlyWhatCanBeDrawn)
@@ -148,10 +142,10 @@ TEST_F(FontTest, LoadsOnlyWhatCanBeDrawn)
   } damages[] = {
     {"intact", [](const TempDir&) {}, true, 5},
     {"no widths", [](const TempDir& dir) { std::filesystem::remove(dir.path("font.dat")); }, true, 0},
-    {"widths that are a directory", [](const TempDir& dir) { replaceWithDirectory(dir, "font.dat"); }, true, 0},
+    {"widths that are a directory", [](const TempDir& dir) { dir.replaceWithDirectory("font.dat"); }, true, 0},
     {"no size", [](const TempDir& dir) { std::filesystem::remove(dir.path("font.ini")); }, false, 0},
     {"no sheet", [](const TempDir& dir) { std::filesystem::remove(dir.path("font.raw")); }, false, 0},
-    {"a sheet that is a directory", [](const TempDir& dir) { replaceWithDirectory(dir, "font.raw"); }, false, 0},
+    {"a sheet that is a directory", [](const TempDir& dir) { dir.replaceWithDirectory("font.raw"); }, false, 0},
     {"size not a number", [](const TempDir& dir) { dir.write("font.ini", "abc"); }, false, 0},
     {"size 0", [](const TempDir& dir) { dir.write("font.ini", "0"); }, false, 0},
     {"cells over 128 pixels", [](const TempDir& dir) { dir.write("font.ini", "2049"); }, false, 0},
@@ -169,7 +163,4 @@ TEST_F(FontTest, LoadsOnlyWhatCanBeDrawn)
     EXPECT_TRUE(regionIs(target, 0, 0, 1100, 40, BLACK));
   }
 }
-
-
-
 }

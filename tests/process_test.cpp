@@ -98,37 +98,19 @@ void cut(const TempDir& dir, const std::string& name, size_t length)
   dir.write("data/" + name, readFile(DATA + name).substr(0, length));
 }
 
-void replaceWithDirectory(const TempDir& dir, const std::string& name)
-{
-  fs::remove(dir.path("data/" + name));
-  fs::create_directory(dir.path("data/" + name));
-}
-
-std::string le(Uint32 value, int bytes)
-{
-  return std::string(reinterpret_cast<const char*>(&value), bytes);
-}
-
-// A 4 x 2 picture whose bits-per-pixel field reads 53256: SDL takes it for
-// a picture of 8 bits a pixel but gives it no colours to draw it with.
+// A picture whose bits-per-pixel field reads 53256: SDL takes it for a picture of
+// 8 bits a pixel but gives it no colours to draw it with.
 std::string pictureWithoutColours()
 {
-  return "BM" + le(78, 4) + le(0, 4) + le(70, 4) + le(40, 4) + le(4, 4) + le(2, 4) + le(1, 2) + le(53256, 2) +
-         le(0, 4) + le(8, 4) + le(2835, 4) + le(2835, 4) + le(4, 4) + le(0, 4) + le(0, 4) + le(0xFF00FF, 4) +
-         le(0xFFFFFF, 4) + le(0x008000, 4) + std::string("\0\1\2\3\3\2\1\0", 8);
+  return readFile(DATA + "kana/kana0.bmp").replace(28, 2, "\x08\xD0");
 }
 
-// With the committed data the game runs and says nothing; without any, it says what it could not open,
-// in the order it tried, and still runs. Either way it quits with status 0 when asked.
+// Without its data the game says what it could not open, in the order it tried, runs, and quits
+// with status 0 when asked.
 TEST(GameRun, SaysWhatItCouldNotOpenAndQuitsWhenAsked)
 {
   TempDir dir;
-  fs::copy(DATA, dir.path("data"), fs::copy_options::recursive);
   GameRun run = runGame(dir, "dummy", {KANAMIINA});
-  EXPECT_EQ(run.output, "");
-  EXPECT_EQ(run.exitStatus, 0);
-  fs::remove_all(dir.path("data"));
-  run = runGame(dir, "dummy", {KANAMIINA});
   EXPECT_EQ(run.output, message("bg.bmp") + message("peliohi.bmp") + message("mato/info") + message("kana/info") +
                           message("miina/info"));
   EXPECT_EQ(run.exitStatus, 0);
@@ -157,7 +139,7 @@ TEST(Memcheck, DamagedDataIsReportedAndStartUpFramesAndExitAreClean)
   dir.write("data/mato/info", "FILES: 1000\n");
   cut(dir, "kana/kana0.bmp", 3000);
   dir.write("data/kana/kana1.bmp", pictureWithoutColours());
-  replaceWithDirectory(dir, "miina/info");
+  dir.replaceWithDirectory("data/miina/info");
   dir.write("data/kuvake.bmp", pictureWithoutColours());
   std::vector<std::string> command = {KANAMIINA};
 #if !defined(__SANITIZE_ADDRESS__)
@@ -171,29 +153,21 @@ TEST(Memcheck, DamagedDataIsReportedAndStartUpFramesAndExitAreClean)
 }
 
 // The game as installed: its launcher starts it with all its data from any directory and passes
-// its exit status on; a staged install names the final prefix; uninstalling leaves no file.
+// its exit status on; uninstalling leaves no file.
 TEST(Installed, LauncherStartsTheGameFromAnywhereAndUninstallLeavesNothing)
 {
-  TempDir prefix, staging, elsewhere;
-  auto install = [](const std::string& destdir, const std::string& where) {
-    return system(("DESTDIR=" + destdir + " cmake --install " BINARY_DIR " --prefix " + where + " >/dev/null").c_str());
-  };
-  ASSERT_EQ(install("", prefix.path()), 0);
+  TempDir prefix, elsewhere;
+  ASSERT_EQ(system(("cmake --install " BINARY_DIR " --prefix " + prefix.path() + " >/dev/null").c_str()), 0);
   GameRun run = runGame(elsewhere, "dummy", {prefix.path("bin/kanamiina")});
   EXPECT_EQ(run.output, "");
   EXPECT_EQ(run.exitStatus, 0);
   run = runGame(elsewhere, "nosuchdriver", {prefix.path("bin/kanamiina")});
   EXPECT_EQ(run.output.rfind("Unable to init SDL: ", 0), 0u) << run.output;
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(system(("desktop-file-validate " + prefix.path("share/applications/*.desktop")).c_str()), 0);
   EXPECT_EQ(system(SOURCE_DIR "/desktop/uninstall " BINARY_DIR "/install_manifest.txt >/dev/null"), 0);
   for (const auto& left : fs::recursive_directory_iterator(prefix.path())) {
     EXPECT_TRUE(left.is_directory()) << left.path();
   }
-  ASSERT_EQ(install(staging.path(), "/opt/kanamiina"), 0);
-  std::string launcher = readFile(staging.path("opt/kanamiina/bin/kanamiina"));
-  EXPECT_NE(launcher.find("/opt/kanamiina/"), std::string::npos) << launcher;
-  EXPECT_EQ(launcher.find(staging.path()), std::string::npos) << launcher;
 }
 
 }

@@ -89,50 +89,11 @@ testing::AssertionResult regionIs(SDL_Surface* surface, int x, int y, int w, int
   return same;
 }
 
-void writeBMP(const std::string& path, int width, int height, const std::function<Uint32(int, int)>& colourAt)
-{
-  SDL_Surface* picture = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      Uint32 rgb = colourAt(x, y);
-      memcpy(static_cast<Uint8*>(picture->pixels) + y * picture->pitch + x * 3, &rgb, 3);
-    }
-  }
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  SDL_SaveBMP(picture, path.c_str());
-  SDL_FreeSurface(picture);
-}
-
 std::string readFile(const std::string& path)
 {
   std::ostringstream content;
   content << std::ifstream(path, std::ios::binary).rdbuf();
   return content.str();
-}
-
-Keys held(std::initializer_list<SDLKey> keys)
-{
-  Keys state{};
-  for (SDLKey key : keys) {
-    state[key] = 1;
-  }
-  return state;
-}
-
-void press(SDLKey key, SDLMod modifiers)
-{
-  SDL_Event event{};
-  event.type = SDL_KEYDOWN;
-  event.key.keysym.sym = key;
-  event.key.keysym.mod = modifiers;
-  SDL_PushEvent(&event);
-}
-
-void quitRequest()
-{
-  SDL_Event event{};
-  event.type = SDL_QUIT;
-  SDL_PushEvent(&event);
 }
 
 TempDir::TempDir() : root((std::filesystem::temp_directory_path() / "kanamiina-test-XXXXXX").string())
@@ -154,4 +115,10 @@ void TempDir::write(const std::string& name, const std::string& content) const
 {
   std::filesystem::create_directories(std::filesystem::path(path(name)).parent_path());
   std::ofstream(path(name), std::ios::binary) << content;
+}
+
+void TempDir::replaceWithDirectory(const std::string& name) const
+{
+  std::filesystem::remove_all(path(name));
+  std::filesystem::create_directories(path(name));
 }

@@ -6,7 +6,6 @@
 
 #include "font.h"
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,15 +30,7 @@ const std::vector<SDL_Surface*>& plainFrames(const std::string& set);
 testing::AssertionResult sameRegion(SDL_Surface* actual, SDL_Surface* expected, int x, int y, int w, int h);
 testing::AssertionResult regionIs(SDL_Surface* surface, int x, int y, int w, int h, Uint32 rgb);
 
-// Writes a 24-bit BMP whose pixel colours come from colourAt(x, y).
-void writeBMP(const std::string& path, int width, int height, const std::function<Uint32(int, int)>& colourAt);
 std::string readFile(const std::string& path);
-
-// Keyboard state as SDL_GetKeyState gives it, and key presses and window closes as the event queue delivers them.
-using Keys = std::array<Uint8, SDLK_LAST>;
-Keys held(std::initializer_list<SDLKey> keys);
-void press(SDLKey key, SDLMod modifiers = KMOD_NONE);
-void quitRequest();
 
 // A fresh directory, removed with everything in it at the end of its scope.
 class TempDir
@@ -50,6 +41,7 @@ public:
   std::string path(const std::string& name = "") const;
   // Writes a file, making the directories on its way.
   void write(const std::string& name, const std::string& content) const;
+  void replaceWithDirectory(const std::string& name) const;
 
 private:
   std::string root;
