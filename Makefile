@@ -109,7 +109,7 @@ web:
 build-web/kanamiina.js: $(WEB_SOURCES) $(WEB_HEADERS) $(WEB_DATA)
 	mkdir -p build-web
 	$(EMXX) -std=c++17 -Wall -Wextra -O2 -Igame -Isprite -Ifont $(WEB_SOURCES) \
-	  -sALLOW_MEMORY_GROWTH=1 --preload-file data --use-preload-plugins -o $@
+	  -sUSE_SDL=1 -sALLOW_MEMORY_GROWTH=1 --preload-file data --use-preload-plugins -o $@
 
 build-web/%: web/%
 	mkdir -p build-web
