@@ -51,6 +51,7 @@ test-deps:
 data: test-deps build
 	$(BUILD)/tools/makepictures data desktop
 	$(BUILD)/tools/makefont data/fontti
+	$(BUILD)/tools/makefont --versions >tools/data-made-with
 
 # --- sanitizers and fuzzing ---
 test-sanitize:

@@ -1,6 +1,7 @@
 #include "bitmap.h"
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -91,9 +92,15 @@ Typeface::~Typeface()
   FT_Done_FreeType(library_);
 }
 
-bool Typeface::hasCharacter(char32_t code) const
+std::string Typeface::versions() const
 {
-  return FT_Get_Char_Index(face_, code) != 0;
+  FT_Int major = 0, minor = 0, patch = 0;
+  FT_Library_Version(library_, &major, &minor, &patch);
+  const auto* head = static_cast<const TT_Header*>(FT_Get_Sfnt_Table(face_, FT_SFNT_HEAD));
+  char text[64];
+  snprintf(text, sizeof text, "FreeType %d.%d.%d, DejaVu %.2f", major, minor, patch,
+           head != nullptr ? head->Font_Revision / 65536.0 : 0.0);
+  return text;
 }
 
 Glyph Typeface::render(char32_t code) const

@@ -7,6 +7,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
 
 struct Rgb
 {
@@ -45,8 +46,9 @@ public:
   Typeface(const Typeface&) = delete;
   Typeface& operator=(const Typeface&) = delete;
 
-  bool hasCharacter(char32_t code) const;
   Glyph render(char32_t code) const;
+  // The FreeType that draws and the face's own version: "FreeType 2.12.1, DejaVu 2.37".
+  std::string versions() const;
 
 private:
   FT_Library library_ = nullptr;

@@ -113,10 +113,14 @@ void writeFont(const std::filesystem::path& directory)
 int main(int argc, char** argv)
 {
   if (argc != 2) {
-    std::cerr << "usage: makefont <fontdir>\n";
+    std::cerr << "usage: makefont <fontdir> | makefont --versions\n";
     return 1;
   }
   try {
+    if (std::string(argv[1]) == "--versions") {
+      std::cout << Typeface(FACE_FILE, PIXEL_SIZE).versions() << "\n";
+      return 0;
+    }
     writeFont(argv[1]);
   } catch (const std::exception& error) {
     std::cerr << "makefont: " << error.what() << "\n";
