@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 // The screens asked to switch between full screen and a window; the dummy driver has no window to switch.
 std::vector<SDL_Surface*> switches;
@@ -27,6 +28,13 @@ Keys held(std::initializer_list<SDLKey> keys)
   return state;
 }
 
+// A sprite's place, printed as a pair when a check fails.
+using Place = std::pair<int, int>;
+Place at(CSprite& sprite)
+{
+  return {sprite.getx(), sprite.gety()};
+}
+
 SDL_Event keyDown(SDLKey key, SDLMod modifiers = KMOD_NONE)
 {
   SDL_Event event{};
@@ -35,6 +43,32 @@ SDL_Event keyDown(SDLKey key, SDLMod modifiers = KMOD_NONE)
   event.key.keysym.mod = modifiers;
   return event;
 }
+
+// Each chicken: whether in play, its direction code, its place and its animation factor.
+using Kana = std::tuple<int, int, int, int, float>;
+std::vector<Kana> kanat()
+{
+  std::vector<Kana> all;
+  for (int j = 0; j < KANA_COUNT; ++j) {
+    all.emplace_back(edraw[j], einfo[j], kana[j].getx(), kana[j].gety(), kana[j].speed);
+  }
+  return all;
+}
+
+// The chickens as placed from the random numbers a seed gives: three draws each, x, y, then direction.
+std::vector<Kana> kanatPlacedBy(unsigned seed)
+{
+  srand(seed);
+  std::vector<Kana> all;
+  for (int j = 0; j < KANA_COUNT; ++j) {
+    int x = rand() % 350 + 250, y = rand() % 20 + 90;
+    all.emplace_back(1, rand() % 4 + 1, x, y, 2.0f);
+  }
+  return all;
+}
+
+const unsigned START_UP_SEED = 5;
+const std::vector<Kana>* kanatAfterStartUp = nullptr;
 
 // The game is loaded once, from the committed data; each test starts a new game.
 class GameTest : public testing::Test
@@ -46,7 +80,9 @@ protected:
       screen = SDL_GetVideoSurface();
       char* home = getcwd(nullptr, 0);
       ASSERT_EQ(chdir(SOURCE_DIR), 0);
+      srand(START_UP_SEED);
       LoadGame();
+      kanatAfterStartUp = new std::vector<Kana>(kanat());
       ASSERT_EQ(chdir(home), 0);
       free(home);
     }
@@ -129,7 +165,7 @@ TEST_F(GameTest, EachHeldArrowMovesTheWormOnePixelInsideTheField)
   for (const auto& steer : steers) {
     mato.set(steer.x, steer.y);
     MoveMato(steer.keys.data());
-    EXPECT_EQ(mato.getx() * 1000 + mato.gety(), steer.expectedX * 1000 + steer.expectedY) << steer.x << ", " << steer.y;
+    EXPECT_EQ(at(mato), Place(steer.expectedX, steer.expectedY)) << "from " << steer.x << ", " << steer.y;
   }
 }
 
@@ -176,8 +212,10 @@ TEST_F(GameTest, KeysAndWindowEvents)
 }
 
 
-TEST_F(GameTest, NewGameResetsEverythingAndEachChickenDrawsItsPlaceThenItsDirection)
+// Start-up and a new game put every chicken in play, each drawing its place and then its direction.
+TEST_F(GameTest, StartUpAndNewGamePutEveryChickenInPlayByItsDraws)
 {
+  EXPECT_EQ(*kanatAfterStartUp, kanatPlacedBy(START_UP_SEED)) << "after start-up";
   for (int j = 0; j < KANA_COUNT; ++j) {
     putKana(j, 0, 0, 10);
     edraw[j] = j % 2;
@@ -188,21 +226,13 @@ TEST_F(GameTest, NewGameResetsEverythingAndEachChickenDrawsItsPlaceThenItsDirect
   score = 875;
   gameover = 1;
   srand(99);
-  std::vector<int> draws(3 * KANA_COUNT);
-  std::generate(draws.begin(), draws.end(), rand);
-  srand(99);
   AloitaUusipeli();
-  for (int j = 0; j < KANA_COUNT; ++j) {
-    EXPECT_EQ(edraw[j], 1);
-    EXPECT_EQ(kana[j].getx(), draws[3 * j] % 350 + 250);
-    EXPECT_EQ(kana[j].gety(), draws[3 * j + 1] % 20 + 90);
-    EXPECT_EQ(einfo[j], draws[3 * j + 2] % 4 + 1);
-    EXPECT_EQ(kana[j].speed, 2.0f);
-  }
+  EXPECT_EQ(kanat(), kanatPlacedBy(99)) << "after a new game";
   EXPECT_EQ(mdraw[MIINA_SLOTS - 1], 0);
-  EXPECT_EQ(mato.getx() * 1000 + mato.gety(), 50320);
+  EXPECT_EQ(at(mato), Place(50, 320));
   EXPECT_EQ(miinat, 28);
-  EXPECT_EQ(score + gameover, 0);
+  EXPECT_EQ(score, 0);
+  EXPECT_EQ(gameover, 0);
 }
 
 // A chicken walks by its direction code and is held at the edges, drawing a new code at each.
@@ -229,7 +259,7 @@ TEST_F(GameTest, ChickenWalksByItsCodeAndTurnsAtTheEdges)
     std::vector<int> sequence = {rand(), rand(), rand()};
     srand(77);
     MoveKanat();
-    EXPECT_EQ(kana[0].getx() * 1000 + kana[0].gety(), move.expectedX * 1000 + move.expectedY);
+    EXPECT_EQ(at(kana[0]), Place(move.expectedX, move.expectedY));
     EXPECT_EQ(kana[0].speed, move.speed);
     EXPECT_EQ(einfo[0], move.draws == 0 ? move.suunta : sequence[move.draws - 1] % 10 + 1);
     EXPECT_EQ(rand(), sequence[move.draws]) << "draws made";
@@ -264,11 +294,11 @@ TEST_F(GameTest, MiinaLiesBesideTheWormInTheLowestFreeSlotThreeAtOnceTwentyEight
   putMiina(0, 0, 0);
   addMiina();
   EXPECT_EQ(mdraw[1], 1);
-  EXPECT_EQ(miina[1].getx() * 1000 + miina[1].gety(), 625410) << "not clamped";
+  EXPECT_EQ(at(miina[1]), Place(625, 410)) << "not clamped";
   EXPECT_EQ(miina[1].speed, 0.0f);
   addMiina();
   addMiina();
-  EXPECT_EQ(mdraw[0] + mdraw[1] + mdraw[2] + mdraw[3], 3);
+  EXPECT_EQ(std::vector<int>(mdraw, mdraw + 4), (std::vector<int>{1, 1, 1, 0}));
   EXPECT_EQ(miinat, 26);
   for (int laid = 0; laid < 30; ++laid) {
     mdraw[0] = mdraw[1] = mdraw[2] = 0;
@@ -293,11 +323,12 @@ TEST_F(GameTest, MinesTakeChickensAndAChickenOnTheWormEndsTheGame)
   mato.set(100, 90);
   putMiina(9, 100, 125);
   MoveKanat();
-  EXPECT_EQ(edraw[0] + edraw[4] + mdraw[0] + mdraw[1] + mdraw[5], 0);
-  EXPECT_EQ(mdraw[9], 1);
+  EXPECT_EQ((std::vector<int>{edraw[0], edraw[4]}), (std::vector<int>{0, 0})) << "chickens 0 and 4";
+  EXPECT_EQ((std::vector<int>{mdraw[0], mdraw[1], mdraw[5], mdraw[9]}), (std::vector<int>{0, 0, 0, 1})) << "mines 0, 1, 5, 9";
   EXPECT_EQ(score, 375);
   EXPECT_EQ(gameover, 1);
-  EXPECT_EQ(kana[2].getx() * 1000 + kana[6].getx(), 401400);
+  EXPECT_EQ(kana[2].getx(), 401) << "moved before the game ended";
+  EXPECT_EQ(kana[6].getx(), 400) << "stood after the game ended";
 }
 
 // Mines under chickens under the worm, the score line, the sign once the game is over: every frame
@@ -323,8 +354,8 @@ TEST_F(GameTest, EveryFrameIsThePlainCompositionOfTheGamesState)
       ASSERT_TRUE(screenShowsTheState()) << "pass " << pass;
     }
   }
-  EXPECT_EQ(miina[1].getx() * 1000 + miina[1].gety(), 168160);
-  EXPECT_EQ(mato.getx() * 1000 + mato.gety(), 130130) << "right, down, then left and up, then over";
+  EXPECT_EQ(at(miina[1]), Place(168, 160));
+  EXPECT_EQ(at(mato), Place(130, 130)) << "right, down, then left and up, then over";
   EXPECT_EQ(score, 125);
   EXPECT_EQ(miinat, 27);
   EXPECT_LE(5 + stringWidth(font, "Pisteet:"), 60 - 3) << "labels end before their numbers";

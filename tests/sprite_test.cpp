@@ -209,7 +209,7 @@ TEST_F(SpriteTest, FrameChangeTimeIsTheSecondClockReadingAndSizeIsFrameZeros)
   sprite.draw();
   EXPECT_EQ(sprite.lastTicks, 1007);
   EXPECT_EQ(sprite.frameIndex, 1);
-  EXPECT_EQ(sprite.getw() * 100 + sprite.geth(), 1010);
+  EXPECT_EQ(std::make_pair(sprite.getw(), sprite.geth()), std::make_pair(10, 10)) << "frame 0's size";
 }
 
 // The patch under a sprite goes back where it was saved, key-coloured pixels and all, once it has been drawn.
@@ -231,7 +231,7 @@ TEST_F(SpriteTest, SavedBackgroundIsRestoredWhereItWasSavedAfterTheFirstDraw)
   sprite.set(30, 30);
   sprite.clearBG();
   EXPECT_TRUE(sameRegion(target, scene, 0, 0, 40, 40));
-  EXPECT_EQ(sprite.savedX * 100 + sprite.savedY, 1207);
+  EXPECT_EQ(std::make_pair(sprite.savedX, sprite.savedY), std::make_pair(12, 7));
   SDL_FreeSurface(scene);
 }
 
@@ -252,10 +252,11 @@ TEST_F(SpriteTest, SpriteOfAnUnloadedOrEmptySetDrawsNothingAndHasNoSize)
     }
     empty.updateBG();
     empty.clearBG();
-    EXPECT_EQ(empty.getw() + empty.geth(), 0);
+    EXPECT_EQ(std::make_pair(empty.getw(), empty.geth()), std::make_pair(0, 0));
     EXPECT_EQ(empty.background, nullptr);
   }
-  EXPECT_EQ(unloaded->x + unloaded->frameIndex + unloaded->animating + unloaded->lastTicks, 0);
+  EXPECT_EQ((std::vector<int>{unloaded->x, unloaded->frameIndex, unloaded->animating, unloaded->lastTicks}),
+            (std::vector<int>{0, 0, 0, 0})) << "x, frame, animating, last change";
   EXPECT_TRUE(regionIs(target, 0, 0, 40, 40, BLACK));
 }
 
