@@ -15,7 +15,7 @@ PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
 WEB_PACKAGES   = emscripten
 
 .PHONY: play game test build deps test-deps clean data bench fuzz install uninstall \
-        test-sanitize test-fuzz test-other-sdl deb test-package web test-web
+        test-sanitize test-fuzz test-other-sdl test-memcheck deb test-package web test-web
 
 # Playing needs the game alone: no tests, tools or benchmarks.
 play: deps game
@@ -27,6 +27,7 @@ game:
 
 test: test-deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-memcheck
 	$(MAKE) test-other-sdl
 	$(MAKE) test-sanitize
 	$(MAKE) test-fuzz
@@ -52,6 +53,10 @@ data: test-deps build
 	$(BUILD)/tools/makepictures data desktop
 	$(BUILD)/tools/makefont data/fontti
 	$(BUILD)/tools/makefont --versions >tools/data-made-with
+
+# The libraries' unit tests under valgrind, so that a read of memory never set shows too.
+test-memcheck:
+	SDL_VIDEODRIVER=dummy valgrind -q --error-exitcode=1 --suppressions=tests/valgrind.supp $(BUILD)/tests/unit_tests --gtest_filter='Sprite*:Font*'
 
 # --- sanitizers and fuzzing ---
 test-sanitize:
