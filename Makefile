@@ -14,7 +14,7 @@ DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf $(SDL_DEV)
 PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
 WEB_PACKAGES   = emscripten
 
-.PHONY: play game test build deps test-deps clean data bench fuzz install uninstall \
+.PHONY: play game check test build deps test-deps clean data bench fuzz install uninstall \
         test-sanitize test-fuzz test-other-sdl test-memcheck deb test-package web test-web
 
 # Playing needs the game alone: no tests, tools or benchmarks.
@@ -25,8 +25,12 @@ game:
 	cmake -S . -B $(BUILD) -DBUILD_TESTING=OFF -DKANAMIINA_TOOLS=OFF
 	cmake --build $(BUILD) -j $(JOBS) --target kanamiina
 
-test: test-deps build
+# The everyday loop: build, then the CTest suite alone.
+check: test-deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Every net: the suite on both SDL 1.2 libraries and under the sanitizers, fuzzing, the package and the page.
+test: check
 	$(MAKE) test-memcheck
 	$(MAKE) test-other-sdl
 	$(MAKE) test-sanitize
