@@ -205,10 +205,6 @@ TEST_F(GameTest, KeysAndWindowEvents)
     EXPECT_EQ(score, batch.newGame ? 0 : 250);
   }
   EXPECT_EQ(switches, std::vector<SDL_Surface*>{screen});
-  char* title = nullptr;
-  SetWindowLook();
-  SDL_WM_GetCaption(&title, nullptr);
-  EXPECT_STREQ(title, "Kanamiina");
 }
 
 
