@@ -107,7 +107,7 @@ clean:
 # --- the browser build ---
 WEB_SOURCES = game/lesson3.cpp game/platform.cpp sprite/CSpriteBase.cpp sprite/CSprite.cpp font/font.cpp
 WEB_HEADERS = $(wildcard game/*.h sprite/*.h font/*.h)
-WEB_PAGE    = $(addprefix build-web/,index.html page.css page.js)
+WEB_PAGE    = $(addprefix build-web/,index.html page.css page.js kanamiina.png)
 WEB_DATA    = $(shell find data -type f)
 # Debian's emcc needs Debian's acorn, which only Debian's own Node finds without help.
 EMXX = NODE_PATH=/usr/share/nodejs em++
@@ -116,12 +116,19 @@ web:
 	@tools/install-deps $(WEB_PACKAGES)
 	$(MAKE) build-web/kanamiina.js $(WEB_PAGE)
 
-build-web/kanamiina.js: $(WEB_SOURCES) $(WEB_HEADERS) $(WEB_DATA)
-	mkdir -p build-web
+# The data travels with its pictures as PNG, LZ4-packed, so that a first visit downloads under 700 KB.
+build-web/kanamiina.js: $(WEB_SOURCES) $(WEB_HEADERS) $(WEB_DATA) tools/web-pictures
+	rm -rf build-web/data
+	tools/web-pictures data build-web/data
 	$(EMXX) -std=c++17 -Wall -Wextra -O2 -Igame -Isprite -Ifont $(WEB_SOURCES) \
-	  -sUSE_SDL=1 -sALLOW_MEMORY_GROWTH=1 --preload-file data --use-preload-plugins -o $@
+	  -sUSE_SDL=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sLZ4 \
+	  --preload-file build-web/data@data --use-preload-plugins -o $@
 
 build-web/%: web/%
+	mkdir -p build-web
+	cp $< $@
+
+build-web/kanamiina.png: desktop/icons/32x32/kanamiina.png
 	mkdir -p build-web
 	cp $< $@
 

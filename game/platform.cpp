@@ -16,11 +16,13 @@ const double EARLY_MS = 4.0;
 
 double passDue = 0.0;
 int passes = 0;
+bool paused = false;
+int signShown = 0;
 
 void BrowserFrame()
 {
   double now = emscripten_get_now();
-  if (now < passDue - EARLY_MS) {
+  if (paused || now < passDue - EARLY_MS) {
     return;
   }
   // After a stall, a hidden page for one, the pace starts afresh instead of catching up.
@@ -30,6 +32,11 @@ void BrowserFrame()
   SDL_FillRect(screen, NULL, SDL_MapRGB(screen->format, 0, 0, 0));
   int done = RunPass(SDL_GetKeyboardState(NULL));
   passes += 1;
+  // The page offers the sign's keys to a player without a keyboard while the sign is up.
+  if (gameover != signShown) {
+    signShown = gameover;
+    EM_ASM(Module.onSign($0), signShown);
+  }
   if (done != 0) {
     emscripten_cancel_main_loop();
     EM_ASM(Module.onGameEnd());
@@ -42,6 +49,13 @@ void BrowserFrame()
 extern "C" EMSCRIPTEN_KEEPALIVE int PassCount()
 {
   return passes;
+}
+
+// The page holds the passes while the game does not have the keys; they resume at
+// the steady pace, without catching up.
+extern "C" EMSCRIPTEN_KEEPALIVE void PausePasses(int pause)
+{
+  paused = pause != 0;
 }
 
 // The browser's own loop calls back; a pass must not block it.

@@ -1,7 +1,36 @@
-// The page around the game: its canvas and messages, full screen, and the end of a game.
+// The page around the game: the field's size, the covers over it, the keys' focus,
+// the touch controls, full screen and the end of a game.
 var canvas = document.getElementById('game');
+var frame = document.getElementById('frame');
+var stage = document.getElementById('stage');
 var statusLine = document.getElementById('status');
-var againButton = document.getElementById('again');
+var progress = document.getElementById('progress');
+var loadingCover = document.getElementById('loading');
+var pausedCover = document.getElementById('paused');
+var endedCover = document.getElementById('ended');
+var touchControls = document.getElementById('touch');
+var pad = document.getElementById('pad');
+// The passes run: the game has loaded and not ended.
+var running = false;
+
+// Whole-number scales keep the field's pixels hard; below 1 it shrinks smoothly, so that the score line stays readable.
+function fitField() {
+  var ratio = window.devicePixelRatio || 1;
+  var room = stage.getBoundingClientRect();
+  var scale = Math.min(room.width / 640, room.height / 480) * ratio;
+  var sharp = scale >= 1;
+  scale = sharp ? Math.floor(scale) : scale;
+  frame.style.width = 640 * scale / ratio + 'px';
+  frame.style.height = 480 * scale / ratio + 'px';
+  canvas.classList.toggle('sharp', sharp);
+}
+new ResizeObserver(fitField).observe(stage);
+
+// The game's SDL reads its canvases back every frame: such canvases belong in memory, as the browser advises.
+var getContext = HTMLCanvasElement.prototype.getContext;
+HTMLCanvasElement.prototype.getContext = function (type, options) {
+  return getContext.call(this, type, type === '2d' ? Object.assign({ willReadFrequently: true }, options) : options);
+};
 
 function toggleFullScreen() {
   if (document.fullscreenElement) {
@@ -12,21 +41,104 @@ function toggleFullScreen() {
   canvas.focus();
 }
 
-// The game reads the arrows, Space, Enter and Esc; every other key, and any key with Alt,
-// stays the browser's, so that F5 or F11 still work while the canvas has the keyboard.
-var GAME_KEYS = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Enter', 'Escape'];
-window.addEventListener('keydown', function (event) {
-  if (event.altKey && event.key === 'Enter') {
-    event.preventDefault();
-    toggleFullScreen();
+// The passes stand still while the canvas does not have the keys.
+function setPaused(pause) {
+  if (running) {
+    pausedCover.hidden = !pause;
+    Module._PausePasses(pause ? 1 : 0);
   }
-  if (event.altKey || !GAME_KEYS.includes(event.key)) {
-    event.stopImmediatePropagation();
+}
+canvas.addEventListener('blur', function () { setPaused(true); });
+canvas.addEventListener('focus', function () { setPaused(document.hidden); });
+document.addEventListener('visibilitychange', function () {
+  if (document.hidden) {
+    setPaused(true);
+  }
+});
+
+// Emscripten's SDL keeps a click from focusing the canvas: a click or tap anywhere but on a button gives it the keys.
+document.addEventListener('pointerdown', function (event) {
+  if (!event.target.closest('button')) {
+    canvas.focus();
+  }
+}, true);
+document.addEventListener('mousedown', function (event) {
+  if (!event.target.closest('button')) {
+    event.preventDefault();
   }
 }, true);
 
+// The game reads the arrows, Space, Enter and Esc, by the key codes Emscripten's SDL knows them by;
+// every other key, and any key with Alt, stays the browser's, so that F5 or F11 still work.
+var KEY_CODES = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Enter: 13, Escape: 27 };
+window.addEventListener('keydown', function (event) {
+  if (event.altKey && event.code === 'Enter') {
+    event.preventDefault();
+    toggleFullScreen();
+  }
+  if (event.altKey || !(event.code in KEY_CODES)) {
+    event.stopImmediatePropagation();
+  } else if (event.target !== canvas && !event.target.closest('button')) {
+    canvas.focus();
+  }
+}, true);
+
+// A touch control presses a key as the keyboard does; a made event has no key code of its own.
+function sendKey(type, code) {
+  var event = new KeyboardEvent(type, { code: code, bubbles: true, cancelable: true });
+  Object.defineProperty(event, 'keyCode', { value: KEY_CODES[code] });
+  canvas.dispatchEvent(event);
+}
+
+// The pad holds the arrow toward the thumb from its centre, and follows the thumb as it slides.
+var heldArrow = null;
+function steer(code) {
+  if (code !== heldArrow) {
+    if (heldArrow) {
+      sendKey('keyup', heldArrow);
+    }
+    heldArrow = code;
+    if (code) {
+      sendKey('keydown', code);
+    }
+  }
+}
+function arrowAt(event) {
+  var box = pad.getBoundingClientRect();
+  var x = event.clientX - box.left - box.width / 2, y = event.clientY - box.top - box.height / 2;
+  if (Math.abs(x) > Math.abs(y)) {
+    return x > 0 ? 'ArrowRight' : 'ArrowLeft';
+  }
+  return y > 0 ? 'ArrowDown' : 'ArrowUp';
+}
+pad.addEventListener('pointerdown', function (event) {
+  event.preventDefault();
+  pad.setPointerCapture(event.pointerId);
+  steer(arrowAt(event));
+});
+pad.addEventListener('pointermove', function (event) {
+  if (heldArrow) {
+    steer(arrowAt(event));
+  }
+});
+pad.addEventListener('pointerup', function () { steer(null); });
+pad.addEventListener('pointercancel', function () { steer(null); });
+
+document.querySelectorAll('#actions button').forEach(function (button) {
+  button.addEventListener('pointerdown', function (event) {
+    event.preventDefault();
+    canvas.focus();
+    sendKey('keydown', button.dataset.key);
+    sendKey('keyup', button.dataset.key);
+  });
+});
+if (navigator.maxTouchPoints > 0) {
+  document.body.classList.add('touch');
+  touchControls.hidden = false;
+}
+
 document.getElementById('fullscreen').addEventListener('click', toggleFullScreen);
-againButton.addEventListener('click', function () {
+document.getElementById('again').addEventListener('click', function () {
   location.reload();
 });
 
@@ -34,14 +146,40 @@ var Module = {
   canvas: canvas,
   keyboardListeningElement: canvas,
   setStatus: function (text) {
-    statusLine.textContent = text;
+    var downloaded = /\((\d+)\/(\d+)\)/.exec(text);
+    if (downloaded) {
+      progress.value = downloaded[1] / downloaded[2];
+      statusLine.textContent = 'Loading ' + Math.floor(100 * progress.value) + ' %';
+    }
+  },
+  // Emscripten's SDL says once that it copies a picture into memory, as the sprites need: nothing for the player.
+  printErr: function (text) {
+    if (!text.startsWith('WARNING: copying canvas data to memory')) {
+      console.error(text);
+    }
+  },
+  onAbort: function (what) {
+    progress.hidden = true;
+    statusLine.textContent = 'The game could not start: ' + what;
+  },
+  onRuntimeInitialized: function () {
+    running = true;
+    loadingCover.hidden = true;
+    setPaused(document.activeElement !== canvas || !document.hasFocus());
+  },
+  onSign: function (up) {
+    document.body.classList.toggle('sign-up', up !== 0);
+    document.getElementById('end').textContent = up ? 'Quit' : 'End';
   },
   // Esc on a finished game quits it, as on the desktop: the loop has stopped.
   onGameEnd: function () {
-    statusLine.textContent = 'The game has ended.';
-    againButton.hidden = false;
-    againButton.focus();
+    setPaused(false);
+    running = false;
+    touchControls.style.visibility = 'hidden';
+    endedCover.hidden = false;
+    document.getElementById('again').focus();
   },
 };
 
+fitField();
 canvas.focus();

@@ -53,8 +53,9 @@ function draw({ wormPic, wormX, minePic, mineAt, sign, miinat }) {
 }
 
 // Compares the canvas with the scene, the worm and the mine in any of their animation
-// frames, leaving out where the chickens may be after `moves` steps of at most 2 pixels.
-async function expectScene(moves, { wormX = 50, mineAt, sign = false, miinat = 28 }) {
+// frames, leaving out where the chickens may be after `moves` steps of at most 2 pixels, one a pass by default.
+async function expectScene({ moves, wormX = 50, mineAt, sign = false, miinat = 28 }, what = 'the scene') {
+  moves ??= await passes();
   const shot = await page.evaluate(() =>
     Array.from(document.getElementById('game').getContext('2d').getImageData(0, 0, 640, 480).data));
   const chickens = (x, y) => x >= 250 - 2 * moves && y >= 90 - 2 * moves && y < 160 + 2 * moves;
@@ -72,10 +73,11 @@ async function expectScene(moves, { wormX = 50, mineAt, sign = false, miinat = 2
       strays.push(`(${k % W}, ${Math.floor(k / W)}): ${colour(k)} for ${px.slice(3 * k, 3 * k + 3)}`);
     }
   }
-  assert.fail(`no animation frame matches; first strays: ${strays.join('; ')}`);
+  assert.fail(`${what}: no animation frame matches; first strays: ${strays.join('; ')}`);
 }
 
-let server, browser, page;
+let server, browser, page, url;
+const problems = [];
 
 // Runs the held loop for `count` passes more; keys pressed meanwhile wait for the first.
 async function run(count) {
@@ -83,61 +85,156 @@ async function run(count) {
   await page.waitForFunction(() => Module._PassCount() >= window.holdAt);
 }
 
-// Presses and releases a key, then runs one pass.
-async function press(key) {
-  await page.keyboard.press(key);
-  await run(1);
+const frames = (count) => page.evaluate((count) => new Promise((done) => {
+  const next = () => (--count > 0 ? requestAnimationFrame(next) : done());
+  requestAnimationFrame(next);
+}), count);
+const passes = () => page.evaluate(() => Module._PassCount());
+const canvasBox = () => page.$eval('#game', (canvas) => JSON.stringify(canvas.getBoundingClientRect()));
+
+// Opens the game, or `path`, in a fresh page without a cache, its loop held after the first pass.
+async function open(viewport, path = 'build-web/index.html') {
+  const opened = await browser.newPage();
+  opened.on('console', (message) => ['error', 'warn'].includes(message.type()) && problems.push(message.text()));
+  opened.on('pageerror', (error) => problems.push(error.message));
+  opened.on('response', (response) => response.status() >= 400 && problems.push(`${response.status()} ${response.url()}`));
+  await opened.setViewport(viewport);
+  await opened.setCacheEnabled(false);
+  // Holds the loop once it has made holdAt passes: checked every display frame, as passes run.
+  await opened.evaluateOnNewDocument(() => {
+    window.holdAt = 1;
+    const hold = () => {
+      if (window.Module && Module.calledRun && Module._PassCount() >= window.holdAt) {
+        window.firstFrameAt ??= performance.now();
+        Module.pauseMainLoop();
+      }
+      requestAnimationFrame(hold);
+    };
+    requestAnimationFrame(hold);
+  });
+  await opened.goto(url + path);
+  await opened.waitForFunction(() => window.firstFrameAt);
+  return opened;
 }
 
 before(async () => {
   server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', ROOT]);
   const port = await new Promise((resolve) => server.stdout.once('data', (line) => resolve(/port (\d+)/.exec(line)[1])));
+  url = `http://127.0.0.1:${port}/`;
   const args = process.getuid() === 0 ? ['--no-sandbox'] : [];
   browser = await puppeteer.launch({ executablePath: '/usr/bin/chromium-headless-shell', args });
-  page = await browser.newPage();
-  // Holds the loop once it has made holdAt passes: checked every display frame, as passes run.
-  await page.evaluateOnNewDocument(() => {
-    window.holdAt = 1;
-    const hold = () => {
-      if (window.Module && Module.calledRun && Module._PassCount() >= window.holdAt) Module.pauseMainLoop();
-      requestAnimationFrame(hold);
-    };
-    requestAnimationFrame(hold);
-  });
-  await page.goto(`http://127.0.0.1:${port}/build-web/index.html`);
-  await page.waitForFunction(() => window.Module && Module.calledRun && Module._PassCount() >= 1);
+  page = await open({ width: 800, height: 600 });
 });
 
 after(async () => { await browser?.close(); server?.kill(); });
 
 test('the first frame shows the meadow, the worm at (50, 320) and the score line; the canvas has the keys', async () => {
   assert.equal(await page.evaluate(() => document.activeElement.id), 'game');
-  await expectScene(1, {});
+  await expectScene({});
 });
 
-test('ArrowRight held moves the worm one pixel a pass', async () => {
-  await page.keyboard.down('ArrowRight');
-  await run(10);
-  await page.keyboard.up('ArrowRight');
+test('a blur pauses the passes under a cover; a click on the margin or the canvas, or a key, resumes them', async () => {
+  for (const [way, resume] of [['margin', () => page.mouse.click(20, 20)], ['canvas', () => page.mouse.click(400, 300)],
+    ['key', () => page.keyboard.press('Enter')]]) {
+    await page.evaluate(() => document.activeElement.blur());
+    const count = await passes();
+    await page.evaluate(() => { window.holdAt = Module._PassCount() + 2; Module.resumeMainLoop(); });
+    await frames(10);
+    assert.equal(await passes(), count, `passes while blurred, before the ${way}`);
+    assert.equal(await page.$eval('#paused', (cover) => cover.hidden), false);
+    await resume();
+    await page.waitForFunction(() => Module._PassCount() >= window.holdAt);
+    assert.deepEqual(await page.evaluate(() => [document.activeElement.id, document.getElementById('paused').hidden]),
+      ['game', true], way);
+  }
+});
+
+// One game, played with the keyboard and on a phone with the touch controls: each step holds a key or
+// control for a number of passes, lets go and runs one pass more; null passes means press and let go.
+const GAME = [
+  ['ArrowRight held moves the worm one pixel a pass', 'ArrowRight', 10, { wormX: 60 }],
+  ['Space lays a mine in front of the worm and "Miinat" falls to 27', 'Space', null,
+    { wormX: 60, mineAt: [95, 350], miinat: 27 }],
+  ['Esc shows the sign over a standing world', 'Escape', null, { wormX: 60, mineAt: [95, 350], miinat: 27, sign: true }],
+  ['Enter starts a new game', 'Enter', null, { moves: 1 }],
+];
+async function play(press, release) {
+  for (const [what, key, count, scene] of GAME) {
+    await press(key);
+    if (count) await run(count);
+    await release(key);
+    await run(1);
+    await expectScene(scene, what);
+  }
+}
+
+test('the keyboard plays a game', () => play((key) => page.keyboard.down(key), (key) => page.keyboard.up(key)));
+
+test('Esc on a finished game ends it under a cover that offers another, and the canvas does not move', async () => {
+  const box = await canvasBox();
+  await page.keyboard.press('Escape');
   await run(1);
-  await expectScene(12, { wormX: 60 });
+  await page.keyboard.press('Escape');
+  await run(1);
+  await page.waitForSelector('#ended:not([hidden]) #again');
+  assert.equal(await canvasBox(), box);
 });
 
-test('Space lays a mine in front of the worm and "Miinat" falls to 27', async () => {
-  await press('Space');
-  await expectScene(13, { wormX: 60, mineAt: [95, 350], miinat: 27 });
+// Every box lies in the window, and no touch control lies over the field.
+async function expectFitted({ width, height }) {
+  const boxes = await page.$$eval('#game, #pad, #actions, main > p', (all) => all.map((box) => box.getBoundingClientRect().toJSON()));
+  for (const { x, y, right, bottom } of boxes) {
+    assert.ok(x >= 0 && y >= 0 && right <= width && bottom <= height, `(${x}, ${y}) to (${right}, ${bottom}) in ${width}x${height}`);
+  }
+  const [field, ...controls] = boxes.slice(0, 3);
+  for (const { x, y, right, bottom } of controls) {
+    assert.ok(right <= field.x || x >= field.right || bottom <= field.y || y >= field.bottom, `control over the field at (${x}, ${y})`);
+  }
+}
+
+const PHONE = { width: 390, height: 844, hasTouch: true, isMobile: true };
+test('nothing is cut at 640x480, 800x600 or on a phone held either way; the touch controls play a game', async () => {
+  for (const viewport of [{ width: 640, height: 480 }, { width: 800, height: 600 }, { ...PHONE, width: 844, height: 390 }, PHONE]) {
+    page = await open(viewport);
+    await expectFitted(viewport);
+  }
+  const cdp = await page.createCDPSession();
+  const target = { ArrowRight: ['#pad', 0.9, 0.5], Space: ['[data-key=Space]'], Escape: ['#end'], Enter: ['[data-key=Enter]'] };
+  const touch = async (key) => {
+    const [selector, across = 0.5, down = 0.5] = target[key];
+    const box = await (await page.$(selector)).boundingBox();
+    const point = { x: box.x + across * box.width, y: box.y + down * box.height };
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [point] });
+  };
+  await play(touch, () => cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] }));
 });
 
-test('Esc shows the sign over a standing world; Enter starts a new game', async () => {
-  await press('Escape');
-  await expectScene(13, { wormX: 60, mineAt: [95, 350], miinat: 27, sign: true });
-  await press('Enter');
-  await expectScene(1, {});
+test('the favicon is served; no page logged an error or a warning', async () => {
+  const icon = await page.evaluate(async () => {
+    const response = await fetch(document.querySelector('link[rel=icon]').href);
+    return [response.status, response.headers.get('content-type')];
+  });
+  assert.deepEqual(icon, [200, 'image/png']);
+  assert.deepEqual(problems, []);
 });
 
-test('Esc on a finished game ends it and the page offers another', async () => {
-  await press('Escape');
-  await press('Escape');
-  await page.waitForSelector('#again:not([hidden])');
-  assert.equal(await page.$eval('#status', (line) => line.textContent), 'The game has ended.');
+// First frame against a page that only draws the background into a canvas, both without a cache.
+test('report: the download of a first visit and its first frame against the floor page', async () => {
+  const times = { game: [], floor: [] };
+  let bytes = 0;
+  for (let round = 0; round < 5; round++) {
+    for (const [name, path] of [['game', undefined], ['floor', 'tests/web/floor.html']]) {
+      const loaded = await open({ width: 800, height: 600 }, path);
+      times[name].push(await loaded.evaluate(() => window.firstFrameAt));
+      if (name === 'game') {
+        bytes = await loaded.evaluate(() => performance.getEntries().reduce((sum, entry) => sum + (entry.transferSize ?? 0), 0));
+      }
+      await loaded.close();
+    }
+  }
+  const median = (list) => list.sort((a, b) => a - b)[list.length >> 1];
+  const [game, floor] = [median(times.game), median(times.floor)];
+  console.log(`# first visit: ${bytes} bytes; first frame ${game.toFixed(0)} ms, floor ${floor.toFixed(0)} ms, ` +
+    `ratio ${(game / floor).toFixed(2)}`);
+  assert.ok(bytes <= 700000, `a first visit downloads ${bytes} bytes`);
 });
