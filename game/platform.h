@@ -36,7 +36,8 @@ struct PassClock
 // pace afresh from now instead of hurrying the passes after it.
 void PaceFrame(PassClock& pace);
 
-// sdl12-compat reports 1.2.50 or later; classic SDL 1.2 ended at 1.2.15.
+// sdl12-compat reports 1.2.50 or later, as does the browser's SDL (1.3.0);
+// classic SDL 1.2 ended at 1.2.15.
 bool OnSdl12Compat();
 // Asks sdl12-compat, before SDL_Init, to scale the field with crisp pixels and,
 // where OpenGL would run in software, to draw with SDL 2's plain software path.
