@@ -16,8 +16,8 @@ bool OnSdl12Compat()
 }
 
 // Without a GPU, sdl12-compat's default puts each frame through OpenGL in
-// software, at ten times the processor time and seven times the memory of
-// SDL 2's software renderer drawing straight to the window.
+// software, at five times the processor time and six times the memory of
+// SDL 2's software renderer drawing straight into the window.
 void ChooseDrawing(bool sdl12Compat, bool softwareOpenGL)
 {
   if (!sdl12Compat) {
@@ -61,6 +61,24 @@ bool OpenGLIsSoftware(const char* deviceDir)
   }
   closedir(devices);
   return !gpu;
+}
+
+void PaceFrame(PassClock& pace)
+{
+  // A whole second on, the deadlines count from the next one, so the count stays small.
+  pace.passes += 1;
+  if (pace.passes == PASSES_A_SECOND) {
+    pace.start += 1000;
+    pace.passes = 0;
+  }
+  Uint32 due = pace.start + pace.passes * 1000 / PASSES_A_SECOND;
+  Uint32 now = SDL_GetTicks();
+  Sint32 early = static_cast<Sint32>(due - now);
+  if (early > 0) {
+    SDL_Delay(static_cast<Uint32>(early));
+  } else if (-early > PASS_MS) {
+    pace = PassClock{now, 0};
+  }
 }
 
 #ifdef __EMSCRIPTEN__
@@ -148,24 +166,6 @@ void RunFrameLoop()
   while (done == 0) {
     done = RunPass(SDL_GetKeyState(NULL));
     PaceFrame(pace);
-  }
-}
-
-void PaceFrame(PassClock& pace)
-{
-  // A whole second on, the deadlines count from the next one, so the count stays small.
-  pace.passes += 1;
-  if (pace.passes == PASSES_A_SECOND) {
-    pace.start += 1000;
-    pace.passes = 0;
-  }
-  Uint32 due = pace.start + pace.passes * 1000 / PASSES_A_SECOND;
-  Uint32 now = SDL_GetTicks();
-  Sint32 early = static_cast<Sint32>(due - now);
-  if (early > 0) {
-    SDL_Delay(static_cast<Uint32>(early));
-  } else if (-early > PASS_MS) {
-    pace = PassClock{now, 0};
   }
 }
 
