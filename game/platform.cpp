@@ -76,7 +76,7 @@ void PaceFrame(PassClock& pace)
   Sint32 early = static_cast<Sint32>(due - now);
   if (early > 0) {
     SDL_Delay(static_cast<Uint32>(early));
-  } else if (-early > PASS_MS) {
+  } else if (-early > STALL_MS) {
     pace = PassClock{now, 0};
   }
 }

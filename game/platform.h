@@ -22,6 +22,7 @@ const int KEY_RIGHT = SDLK_RIGHT;
 // Passes keep to the frames of a 60 Hz display.
 const int PASSES_A_SECOND = 60;
 const double PASS_MS = 1000.0 / PASSES_A_SECOND;
+const double STALL_MS = 4 * PASS_MS;
 
 // Runs passes with the held keys until one says the player quit, at the pace below.
 void RunFrameLoop();
@@ -32,8 +33,9 @@ struct PassClock
   Uint32 start;
   Uint32 passes;
 };
-// Waits until the next pass is due. A pass later than a whole frame starts the
-// pace afresh from now instead of hurrying the passes after it.
+// Waits until the next pass is due. Passes that came late are made up, as long
+// as the lag is a few frames at most; after a stall, a longer lag, the pace
+// starts afresh from now instead of hurrying the passes after it.
 void PaceFrame(PassClock& pace);
 
 // sdl12-compat reports 1.2.50 or later, as does the browser's SDL (1.3.0);
