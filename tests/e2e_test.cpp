@@ -185,7 +185,8 @@ TEST_F(EndToEnd, FirstFrameShowsTheScoreLineAndSpaceLaysAMineBesideTheWormAndThe
   expectScoreLine(0, 27);
 }
 
-// Held Right moves the worm a pixel a pass, at most 60 passes a second.
+// Held Right moves the worm a pixel a pass, at most 60 passes a second, and the few that a lag
+// before the press left behind.
 TEST_F(EndToEnd, WormIsSteeredAtTheSteadyPace)
 {
   auto pressed = Clock::now();
@@ -199,7 +200,7 @@ TEST_F(EndToEnd, WormIsSteeredAtTheSteadyPace)
     }
     return moved < 200;
   }));
-  EXPECT_LE(moved, ms / PASS_MS + 2) << "after " << ms << " ms";
+  EXPECT_LE(moved, (ms + STALL_MS) / PASS_MS + 2) << "after " << ms << " ms";
   EXPECT_GE(moved, 10);
 }
 
