@@ -9,7 +9,7 @@ SDL_DEV        = $(shell dpkg-query -W -f='$${Status}' libsdl1.2-compat-dev 2>/d
 PLAY_PACKAGES  = g++ cmake make pkg-config $(SDL_DEV)
 TEST_PACKAGES  = $(PLAY_PACKAGES) libfreetype-dev zlib1g-dev fonts-dejavu-core fonts-dejavu-extra googletest libgtest-dev \
                  xvfb libx11-dev libxtst-dev clang libclang-rt-dev valgrind desktop-file-utils
-BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
+BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb openbox libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
 DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf $(SDL_DEV)
 PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
 WEB_PACKAGES   = emscripten
@@ -76,9 +76,11 @@ fuzz:
 bench:
 	@tools/install-deps $(BENCH_PACKAGES)
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKANAMIINA_BENCH=ON -DBUILD_TESTING=OFF
-	cmake --build build-bench -j $(JOBS) --target kanamiina kanamiina_bench
-	build-bench/bench/kanamiina_bench $(BENCH_FLAGS)
-	bench/measure-cpu build-bench/kanamiina 10 "$$(tools/unpack-other-sdl build-bench/other-sdl)"
+	cmake --build build-bench -j $(JOBS) --target kanamiina kanamiina_bench kanamiina_floor flip_log
+	other=$$(tools/unpack-other-sdl build-bench/other-sdl) || other=""; \
+	build-bench/bench/kanamiina_bench $(BENCH_FLAGS) && \
+	{ [ -z "$$other" ] || LD_LIBRARY_PATH=$$other build-bench/bench/kanamiina_bench $(BENCH_FLAGS); } && \
+	bench/measure-game build-bench $(or $(BENCH_SECONDS),8) $(or $(BENCH_REPEATS),3) "$$other"
 
 # --- installation ---
 install: deps game

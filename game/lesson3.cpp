@@ -34,9 +34,6 @@ const int MIINAT_X = 610;
 const char* const TITLE = "Kanamiina";
 const char* const ICON_PATH = "data/kuvake.bmp";
 
-// A synced flip on a 60 Hz display would hold each pass this long at least.
-const Uint32 FRAME_MS = 17;
-
 // How a chicken moves each frame for each direction code 1..10, and how fast it walks.
 struct Suunta
 {
@@ -247,9 +244,10 @@ bool Sprite_Collide(CSprite& a, CSprite& b)
 void LoadGame()
 {
   back = ImageLoad("data/bg.bmp");
-  // Keyed with a value outside its colour bits the background stays opaque, but SDL
-  // then copies its rows with memcpy, several times faster after the clear than its plain blit.
-  if (back != NULL) {
+  // Keyed with a value outside its colour bits the background stays opaque, but classic
+  // SDL then copies its rows with memcpy, several times faster after the clear than its
+  // plain blit. sdl12-compat codes no runs and would test every pixel against the key.
+  if (back != NULL && !OnSdl12Compat()) {
     SDL_PixelFormat* format = back->format;
     SDL_SetColorKey(back, SDL_SRCCOLORKEY | SDL_RLEACCEL, ~(format->Rmask | format->Gmask | format->Bmask));
   }
@@ -420,17 +418,10 @@ int RunPass(const Uint8* keys)
   return done;
 }
 
-void PaceFrame(Uint32 passStart)
-{
-  Uint32 elapsed = SDL_GetTicks() - passStart;
-  if (elapsed < FRAME_MS) {
-    SDL_Delay(FRAME_MS - elapsed);
-  }
-}
-
 int main(int, char**)
 {
   srand(time(NULL));
+  ChooseDrawing();
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) {
     printf("Unable to init SDL: %s\n", SDL_GetError());
     exit(1);

@@ -49,7 +49,5 @@ int RunPass(const Uint8* keys);
 int HandleEvents();
 void MoveMato(const Uint8* keys);
 void MoveKanat();
-// Holds a pass that started at passStart to one frame of a 60 Hz display.
-void PaceFrame(Uint32 passStart);
 
 #endif

@@ -19,8 +19,35 @@ const int KEY_LEFT = SDLK_LEFT;
 const int KEY_RIGHT = SDLK_RIGHT;
 #endif
 
-// Runs passes with the held keys until one says the player quit, each held to
-// the pace of a 60 Hz display.
+// Passes keep to the frames of a 60 Hz display.
+const int PASSES_A_SECOND = 60;
+const double PASS_MS = 1000.0 / PASSES_A_SECOND;
+const double STALL_MS = 4 * PASS_MS;
+
+// Runs passes with the held keys until one says the player quit, at the pace below.
 void RunFrameLoop();
+
+// Passes run to running deadlines: the n-th pass after start is due n/60 s after it.
+struct PassClock
+{
+  Uint32 start;
+  Uint32 passes;
+};
+// Waits until the next pass is due. Passes that came late are made up, as long
+// as the lag is a few frames at most; after a stall, a longer lag, the pace
+// starts afresh from now instead of hurrying the passes after it.
+void PaceFrame(PassClock& pace);
+
+// sdl12-compat reports 1.2.50 or later, as does the browser's SDL (1.3.0);
+// classic SDL 1.2 ended at 1.2.15.
+bool OnSdl12Compat();
+// Asks sdl12-compat, before SDL_Init, to scale the field with crisp pixels and,
+// where OpenGL would run in software, to draw with SDL 2's plain software path.
+// Settings the player made in the environment stay. Classic SDL is left as it is.
+void ChooseDrawing();
+void ChooseDrawing(bool sdl12Compat, bool softwareOpenGL);
+// True where OpenGL can only run in software: Mesa is told to, or no DRI render
+// node in deviceDir can be opened.
+bool OpenGLIsSoftware(const char* deviceDir = "/dev/dri");
 
 #endif
