@@ -149,6 +149,11 @@ protected:
     if (Clock::now() - started >= std::chrono::milliseconds(36 * FRAME_MS)) {
       GTEST_SKIP() << "the check came too late to see the score line whole";
     }
+    // The Windows game blends its letters with its own classic SDL 1.2.15; sdl12-compat (1.2.50 and
+    // later) drawing the expected line here rounds their edges differently.
+    if (WINDOWS_GAME != nullptr && SDL_Linked_Version()->patch >= 50) {
+      GTEST_SKIP() << "the expected score line is drawn by sdl12-compat, the game's by classic SDL";
+    }
     EXPECT_TRUE(reads) << "score line " << points << ", " << miinat;
   }
 
