@@ -15,6 +15,22 @@ bool OnSdl12Compat()
   return SDL_VERSIONNUM(linked->major, linked->minor, linked->patch) >= SDL_VERSIONNUM(1, 2, 50);
 }
 
+namespace {
+
+// Sets an environment variable for SDL, unless the player has set it already.
+void setUnlessSet(const char* name, const char* value)
+{
+#ifdef _WIN32
+  if (getenv(name) == NULL) {
+    _putenv_s(name, value);
+  }
+#else
+  setenv(name, value, 0);
+#endif
+}
+
+}
+
 // Without a GPU, sdl12-compat's default puts each frame through OpenGL in
 // software, at five times the processor time and six times the memory of
 // SDL 2's software renderer drawing straight into the window.
@@ -23,10 +39,10 @@ void ChooseDrawing(bool sdl12Compat, bool softwareOpenGL)
   if (!sdl12Compat) {
     return;
   }
-  setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+  setUnlessSet("SDL12COMPAT_SCALE_METHOD", "nearest");
   if (softwareOpenGL) {
-    setenv("SDL_RENDER_DRIVER", "software", 0);
-    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
+    setUnlessSet("SDL_RENDER_DRIVER", "software");
+    setUnlessSet("SDL_FRAMEBUFFER_ACCELERATION", "0");
   }
 }
 
