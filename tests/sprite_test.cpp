@@ -55,7 +55,8 @@ std::string describe(int result, const CSpriteBase& set)
   return text.str();
 }
 
-// A set's directory holds pictures a.bmp (10 x 20), b.bmp (30 x 40), "#" (7 x 8), bad.bmp (no picture) and an info file.
+// A set's directory holds pictures a.bmp (10 x 20), b.bmp (30 x 40), "#" (7 x 8), sub/c.bmp (256 x 255), bad.bmp
+// (no picture), link.bmp (a link to a.bmp) and an info file.
 TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
 {
   std::string manyEmpty;
@@ -89,7 +90,11 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
     {"a picture that is no BMP", "FILES: 1\nbad.bmp 10 0 0 0\n", "-1 1 0x0: none/0"},
     {"a line without a name", "FILES: 1\n   \t \n", "-1 1 0x0: none/0"},
     {"no info file", MISSING, "-1 0 0x0:"},
-    {"an info file that is a directory", DIRECTORY, "-1 0 0x0:"}};
+    {"an info file that is a directory", DIRECTORY, "-1 0 0x0:"},
+    {"a subfolder and a link to a picture", "FILES: 2\nsub/c.bmp 1 -1 0 0\nlink.bmp\n", "0 1 256x255: 256/1 10/1"},
+    {"a name going up out of the set", "FILES: 2\na.bmp 1 -1 0 0\nsub/../a.bmp\n", "-1 1 10x20: 10/1 none/0"},
+    {"an absolute name", "FILES: 1\n/a.bmp 1 -1 0 0\n", "-1 1 0x0: none/0"},
+    {"65536 pixels in all at most", "FILES: 4\nsub/c.bmp 1 -1 0 0\na.bmp\n #\nb.bmp\n", "-1 1 256x255: 256/1 10/1 7/1 none/0"}};
   for (const auto& load : loads) {
     SCOPED_TRACE(load.name);
     TempDir dir;
@@ -97,6 +102,8 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
     writeBMP(dir.path("b.bmp"), 30, 40, [](int, int) { return BLUE; });
     writeBMP(dir.path("#"), 7, 8, [](int, int) { return WHITE; });
     dir.write("bad.bmp", "BM but no picture");
+    writeBMP(dir.path("sub/c.bmp"), 256, 255, [](int, int) { return GREEN; });
+    std::filesystem::create_symlink("a.bmp", dir.path("link.bmp"));
     std::string message = "ERROR opening file " + dir.path("info") + "\n\n";
     if (load.info == DIRECTORY) {
       dir.replaceWithDirectory("info");
@@ -111,6 +118,23 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), message);
     EXPECT_EQ(describe(result, set), load.made);
     freeSet(set);
+  }
+}
+
+// Pictures are read from 1 to 4096 pixels a side and of 1024 x 1024 pixels at most, stored either way up.
+TEST(ReadPicture, ReadsPicturesOfUpTo4096PixelsASideAnd1024x1024InAll)
+{
+  TempDir dir;
+  for (auto size : {std::pair{4096, 1}, {4097, 1}, {1, 4096}, {1, 4097}, {1024, 1024}, {1025, 1024}, {3, -2}}) {
+    writeBMP(dir.path("p.bmp"), size.first, std::abs(size.second), [](int, int) { return RED; });
+    std::string file = readFile(dir.path("p.bmp"));
+    memcpy(&file[22], &size.second, 4);
+    dir.write("p.bmp", file);
+    SDL_Surface* picture = readPicture(dir.path("p.bmp").c_str());
+    bool fits = size.first <= 4096 && size.second <= 4096 && size.first * size.second <= 1024 * 1024;
+    EXPECT_EQ(picture != nullptr, fits) << size.first << " x " << size.second;
+    EXPECT_TRUE(picture == nullptr || (picture->w == size.first && picture->h == std::abs(size.second)));
+    SDL_FreeSurface(picture);
   }
 }
 
