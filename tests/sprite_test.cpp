@@ -35,7 +35,7 @@ void freeSet(CSpriteBase& set)
   set = CSpriteBase{};
 }
 
-const std::string MISSING = "missing", DIRECTORY = "directory";
+const std::string MISSING = "missing";
 
 // What init gave and made: its result, built, the set's size, and each frame's width/pause/key.
 std::string describe(int result, const CSpriteBase& set)
@@ -66,7 +66,7 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
   const struct
   {
     const char* name;
-    std::string info;  // MISSING or DIRECTORY for those
+    std::string info;  // MISSING for none
     std::string made;
   } loads[] = {
     {"comments, blank and CRLF lines are skipped",
@@ -88,9 +88,9 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
     {"a missing picture keeps the frames before it", "FILES: 3\na.bmp 10 0 0 0\nmissing.bmp 10 0 0 0\nb.bmp\n",
      "-1 1 10x20: 10/10/0 none/0 none/0"},
     {"a picture that is no BMP", "FILES: 1\nbad.bmp 10 0 0 0\n", "-1 1 0x0: none/0"},
+    {"a directory as a picture", "FILES: 1\nsub 10 0 0 0\n", "-1 1 0x0: none/0"},
     {"a line without a name", "FILES: 1\n   \t \n", "-1 1 0x0: none/0"},
     {"no info file", MISSING, "-1 0 0x0:"},
-    {"an info file that is a directory", DIRECTORY, "-1 0 0x0:"},
     {"a subfolder and a link to a picture", "FILES: 2\nsub/c.bmp 1 -1 0 0\nlink.bmp\n", "0 1 256x255: 256/1 10/1"},
     {"a name going up out of the set", "FILES: 2\na.bmp 1 -1 0 0\nsub/../a.bmp\n", "-1 1 10x20: 10/1 none/0"},
     {"an absolute name", "FILES: 1\n/a.bmp 1 -1 0 0\n", "-1 1 0x0: none/0"},
@@ -105,9 +105,7 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
     writeBMP(dir.path("sub/c.bmp"), 256, 255, [](int, int) { return GREEN; });
     std::filesystem::create_symlink("a.bmp", dir.path("link.bmp"));
     std::string message = "ERROR opening file " + dir.path("info") + "\n\n";
-    if (load.info == DIRECTORY) {
-      dir.replaceWithDirectory("info");
-    } else if (load.info != MISSING) {
+    if (load.info != MISSING) {
       dir.write("info", load.info);
       message = "";
     }
