@@ -21,8 +21,6 @@ const long long MAX_PIXELS = 1024 * 1024;
 // Every sprite keeps a copy of its set's first frame, and the game has 54 sprites: the frames
 // of a set hold no more than 256 x 256 pixels together, 256 kB, the first among them.
 const long long MAX_SET_PIXELS = 256 * 256;
-// SDL reads a BMP's size from its first 26 bytes.
-const int BMP_HEADER_SIZE = 26;
 
 // Opens a file for reading when it is a regular file or a link to one. A pipe, device, socket
 // or directory is not opened, and nothing waits on it.
@@ -45,6 +43,10 @@ bool sizeFits(long long width, long long height)
   return width >= 1 && height >= 1 && width <= MAX_SIDE && height <= MAX_SIDE && width * height <= MAX_PIXELS;
 }
 
+#ifndef __EMSCRIPTEN__
+// SDL reads a BMP's size from its first 26 bytes.
+const int BMP_HEADER_SIZE = 26;
+
 // SDL makes room for a picture's pixels as its header says before it reads one: a header
 // whose size does not fit is refused first. A negative height is a picture stored top row first.
 bool headerFits(SDL_RWops* file)
@@ -66,6 +68,7 @@ bool headerFits(SDL_RWops* file)
   }
   return sizeFits(llabs(static_cast<Sint32>(number(18, 4))), llabs(static_cast<Sint32>(number(22, 4))));
 }
+#endif
 
 // What SDL made of a file is a picture it can draw: a size that fits, pixels covering it and,
 // at 8 bits a pixel or fewer, its colours.
