@@ -131,11 +131,6 @@ std::string messages(const std::vector<std::string>& paths)
   return text;
 }
 
-void cut(const TempDir& dir, const std::string& name, size_t length)
-{
-  dir.write("data/" + name, readFile(DATA + name).substr(0, length));
-}
-
 // A picture whose bits-per-pixel field reads 53256: SDL takes it for a picture of
 // 8 bits a pixel but gives it no colours to draw it with.
 std::string pictureWithoutColours()
@@ -152,12 +147,6 @@ std::string picture(Sint32 width, Sint32 height, int bitsPerPixel, const std::st
     memcpy(&header[field.first], &field.second, 4);
   }
   return header + pixels;
-}
-
-void replaceWithPipe(const TempDir& dir, const std::string& name)
-{
-  fs::remove_all(dir.path("data/" + name));
-  mkfifo(dir.path("data/" + name).c_str(), 0600);
 }
 
 TEST(StartUp, VideoModeThatCannotBeSetEndsWithStatus1)
@@ -216,7 +205,8 @@ TEST(GameRun, DamagedDataIsReportedAndTheGameQuitsWhenAskedWithinItsMemory)
     {"pipes and directories in every kind of place",
      [](const TempDir& dir) {
        for (std::string name : {"bg.bmp", "kuvake.bmp", "mato/info", "kana/kana0.bmp", "fontti/font.ini"}) {
-         replaceWithPipe(dir, name);
+         fs::remove(dir.path("data/" + name));
+         mkfifo(dir.path("data/" + name).c_str(), 0600);
        }
        dir.replaceWithDirectory("data/peliohi.bmp");
        dir.replaceWithDirectory("data/miina/info");
@@ -241,9 +231,9 @@ TEST(Memcheck, DamagedDataIsReportedAndStartUpFramesAndExitAreClean)
   TempDir dir;
   fs::copy(DATA, dir.path("data"), fs::copy_options::recursive);
   dir.write("data/bg.bmp", pictureWithoutColours());
-  cut(dir, "peliohi.bmp", 1000);
+  dir.write("data/peliohi.bmp", readFile(DATA + "peliohi.bmp").substr(0, 1000));
   dir.write("data/mato/info", "FILES: 1000\nmato0.bmp 1 -1 0 0\n../kana/kana0.bmp\n");
-  cut(dir, "kana/kana0.bmp", 3000);
+  dir.write("data/kana/kana0.bmp", readFile(DATA + "kana/kana0.bmp").substr(0, 3000));
   dir.write("data/kana/kana1.bmp", pictureWithoutColours());
   dir.replaceWithDirectory("data/miina/info");
   std::vector<std::string> command = {KANAMIINA};
