@@ -1,12 +1,16 @@
 // Costs of a frame, of its parts and of loading the game, measured on the dummy
 // video driver with the committed data. The busy frame is compared with the
 // least any frame costs: clearing the screen, the background and the flip.
+// The start-up is measured once more, with its peak memory, on the largest
+// data the game reads.
 
 #include "lesson3.h"
 #include "platform.h"
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,7 +27,8 @@ extern char** environ;
 
 namespace {
 
-// Given as the only argument, the program starts the game once and prints how long that took.
+// Given as the first argument, the program starts the game once, from the data directory under the
+// directory given next, and prints how long that took and the most memory it held.
 const char* const START_UP_ONCE = "--start-up-once";
 
 const char* const BASELINE = "BM_ClearBackgroundFlip";
@@ -53,16 +59,18 @@ int startUpOnce()
   }
   std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
   bool loaded = screen != NULL && gameLoaded();
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
   if (loaded) {
-    printf("\n%.6f\n", took.count());
+    printf("\n%.6f %ld\n", took.count(), usage.ru_maxrss);
   }
   SDL_Quit();
   return loaded ? 0 : 1;
 }
 
-// Starts this program with START_UP_ONCE and reads its figure: the game's
+// Starts this program with START_UP_ONCE and reads its figures: the game's
 // sets are never freed, so each start-up gets a process of its own.
-bool startUpInChild(double& milliseconds, std::string& output)
+bool startUpInChild(const std::string& dir, double& milliseconds, long& peakKilobytes, std::string& output)
 {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) {
@@ -75,7 +83,8 @@ bool startUpInChild(double& milliseconds, std::string& output)
   char self[] = "/proc/self/exe";
   char flag[64];
   snprintf(flag, sizeof flag, "%s", START_UP_ONCE);
-  char* arguments[] = {self, flag, NULL};
+  std::string where = dir;
+  char* arguments[] = {self, flag, where.data(), NULL};
   pid_t child = 0;
   int spawned = posix_spawn(&child, self, &actions, NULL, arguments, environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -92,7 +101,9 @@ bool startUpInChild(double& milliseconds, std::string& output)
     return false;
   }
   size_t lastLine = output.find_last_of('\n', output.size() - 2);
-  milliseconds = strtod(output.c_str() + (lastLine == std::string::npos ? 0 : lastLine + 1), NULL);
+  char* end = NULL;
+  milliseconds = strtod(output.c_str() + (lastLine == std::string::npos ? 0 : lastLine + 1), &end);
+  peakKilobytes = strtol(end, NULL, 10);
   return milliseconds > 0;
 }
 
@@ -167,21 +178,88 @@ void BM_SpriteDraw(benchmark::State& state)
 }
 BENCHMARK(BM_SpriteDraw)->Unit(benchmark::kMicrosecond);
 
-// Loading alone, from the video mode through the font, the last thing loaded;
+// Loading alone, from the video mode through the font, the last thing loaded, from the data under dir;
 // bench/measure-game times what a player waits for, exec to the first frame.
-void BM_LoadGame(benchmark::State& state)
+void measureLoadGame(benchmark::State& state, const std::string& dir)
 {
   std::string output;
+  long peakKilobytes = 0;
   for (auto _ : state) {
     double milliseconds = 0;
-    if (!startUpInChild(milliseconds, output)) {
+    if (!startUpInChild(dir, milliseconds, peakKilobytes, output)) {
       state.SkipWithError(("the game did not start: " + output).c_str());
       break;
     }
     state.SetIterationTime(milliseconds / 1000);
   }
+  state.counters["peak_MB"] = peakKilobytes / 1024.0;
+}
+
+void BM_LoadGame(benchmark::State& state)
+{
+  measureLoadGame(state, SOURCE_DIR);
 }
 BENCHMARK(BM_LoadGame)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A 32-bit BMP of width x height pixels, every other one keyColour: the most a run-length code can take.
+void writeCheckered(const std::string& path, int width, int height, Uint32 keyColour)
+{
+  SDL_Surface* picture = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+  for (int y = 0; y < height; ++y) {
+    Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(picture->pixels) + y * picture->pitch);
+    for (int x = 0; x < width; ++x) {
+      row[x] = (x + y) % 2 == 0 ? keyColour : 0x123456;
+    }
+  }
+  SDL_SaveBMP(picture, path.c_str());
+  SDL_FreeSurface(picture);
+}
+
+void writeText(const std::string& path, const std::string& text)
+{
+  FILE* file = fopen(path.c_str(), "wb");
+  fwrite(text.data(), 1, text.size(), file);
+  fclose(file);
+}
+
+// The most the game loads: a background and a sign of 1024 x 1024 pixels, each set's first frame
+// of 256 x 256 pixels named on 1024 lines, and a font of 512 x 512.
+// Written once a run, removed at its end.
+std::string largestData;
+
+void writeLargestData()
+{
+  char dir[] = "/tmp/kanamiina-bench-XXXXXX";
+  if (mkdtemp(dir) == NULL) {
+    return;
+  }
+  largestData = dir;
+  std::string data = largestData + "/data/";
+  for (const char* sub : {"", "fontti", "mato", "kana", "miina"}) {
+    mkdir((data + sub).c_str(), 0700);
+  }
+  writeCheckered(data + "bg.bmp", 1024, 1024, 0x000000);
+  writeCheckered(data + "peliohi.bmp", 1024, 1024, 0x00FF00);
+  std::string info = "FILES: 1024\n";
+  for (int i = 0; i < 1024; ++i) {
+    info += "frame.bmp 100 255 0 255\n";
+  }
+  for (const char* set : {"mato/", "kana/", "miina/"}) {
+    writeCheckered(data + set + "frame.bmp", 256, 256, 0xFF00FF);
+    writeText(data + set + "info", info);
+  }
+  writeText(data + "fontti/font.ini", "512\n");
+  writeText(data + "fontti/font.raw", std::string(512 * 512, '\x80'));
+}
+
+void BM_LoadGameLargestData(benchmark::State& state)
+{
+  if (largestData.empty()) {
+    writeLargestData();
+  }
+  measureLoadGame(state, largestData);
+}
+BENCHMARK(BM_LoadGameLargestData)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Passes everything on to the console and keeps each benchmark's real and
 // processor time: the medians of its repetitions, or its single run.
@@ -233,8 +311,8 @@ int main(int argc, char** argv)
     perror(SOURCE_DIR);
     return 1;
   }
-  if (argc == 2 && strcmp(argv[1], START_UP_ONCE) == 0) {
-    return startUpOnce();
+  if (argc == 3 && strcmp(argv[1], START_UP_ONCE) == 0) {
+    return chdir(argv[2]) == 0 ? startUpOnce() : 1;
   }
 
   if (SDL_Init(SDL_INIT_VIDEO) < 0 || (screen = openScreen()) == NULL) {
@@ -268,6 +346,9 @@ int main(int argc, char** argv)
   reporter.printRatio("busy DrawScene", BUSY);
   reporter.printRatio("busy DrawScene with the sign", BUSY_WITH_SIGN);
   benchmark::Shutdown();
+  if (!largestData.empty()) {
+    std::filesystem::remove_all(largestData);
+  }
   SDL_Quit();
   return 0;
 }

@@ -1,5 +1,9 @@
 #include "font.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -15,8 +19,9 @@ const int CELLS_PER_ROW = 16;
 const int PATH_SIZE = 256;
 // Formatted text is cut to fit this many bytes with its terminating zero.
 const int TEXT_SIZE = 1024;
-// Cells of 128 pixels at most: a damaged "font.ini" must not make the game hold gigabytes.
-const int MAX_SIZE = 2048;
+// Cells of 32 pixels at most, twice the game's own: a damaged "font.ini" must not make the game
+// hold more than 2 MB of sheet.
+const int MAX_SIZE = 512;
 // "font.raw" is read this many bytes at a time.
 const int CHUNK_SIZE = 4096;
 
@@ -27,7 +32,16 @@ FILE* openFontFile(const char* dir, const char* name)
   if (length < 0 || length >= PATH_SIZE) {
     return NULL;
   }
-  return fopen(path, "rb");
+  // Only a regular file, or a link to one, is read: a pipe, device, socket or directory is
+  // not, and nothing waits on it.
+  int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat status;
+  FILE* file = descriptor >= 0 && fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)
+                 ? fdopen(descriptor, "rb") : NULL;
+  if (file == NULL && descriptor >= 0) {
+    close(descriptor);
+  }
+  return file;
 }
 
 // Rounds toward zero into a 16-bit signed integer; out of range gives 0.
@@ -38,7 +52,7 @@ int truncateToShort(float value)
 }
 
 // Bytes missing at the end of a file read as 255, the end-of-file value.
-// False when the file cannot be read at all, as a directory cannot.
+// False when reading the file fails.
 bool readPadded(FILE* file, unsigned char* bytes, size_t count)
 {
   size_t got = fread(bytes, 1, count, file);

@@ -67,23 +67,10 @@ int score;
 
 SDLFont* font;
 
-// Reads a BMP as it is in its file, or null when it cannot.
-static SDL_Surface* ReadBMP(const char* path)
-{
-  SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
-  // A damaged header can make SDL read a picture of 8 bits a pixel without its
-  // colours, which SDL cannot draw: that picture cannot be read either.
-  if (loaded != NULL && loaded->format->BitsPerPixel <= 8 && loaded->format->palette == NULL) {
-    SDL_FreeSurface(loaded);
-    loaded = NULL;
-  }
-  return loaded;
-}
-
 // Reads a BMP as it is in its file; says so when it cannot.
 static SDL_Surface* LoadBMP(const char* path)
 {
-  SDL_Surface* loaded = ReadBMP(path);
+  SDL_Surface* loaded = readPicture(path);
   if (loaded == NULL) {
     printf("ERROR opening file %s\n\n", path);
   }
@@ -391,7 +378,7 @@ void MoveKanat()
 void SetWindowLook()
 {
   SDL_WM_SetCaption(TITLE, TITLE);
-  SDL_Surface* file = ReadBMP(ICON_PATH);
+  SDL_Surface* file = readPicture(ICON_PATH);
   if (file == NULL) {
     return;
   }

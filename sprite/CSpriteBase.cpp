@@ -1,6 +1,12 @@
 #include "CSpriteBase.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -8,6 +14,88 @@ namespace {
 const int TEXT_SIZE = 256;
 // An info file announcing more frames than this is taken as damaged.
 const int MAX_FRAMES = 1024;
+// The game's own pictures are at most 640 x 480. A picture may be up to 4096 pixels a side,
+// but of no more than 1024 x 1024 pixels: 4 MB in the display's format.
+const long long MAX_SIDE = 4096;
+const long long MAX_PIXELS = 1024 * 1024;
+// Every sprite keeps a copy of its set's first frame, and the game has 54 sprites: the frames
+// of a set hold no more than 256 x 256 pixels together, 256 kB, the first among them.
+const long long MAX_SET_PIXELS = 256 * 256;
+
+// Opens a file for reading when it is a regular file or a link to one. A pipe, device, socket
+// or directory is not opened, and nothing waits on it.
+FILE* openRegularFile(const char* path, const char* mode)
+{
+  int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) {
+    return NULL;
+  }
+  struct stat status;
+  FILE* file = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) ? fdopen(descriptor, mode) : NULL;
+  if (file == NULL) {
+    close(descriptor);
+  }
+  return file;
+}
+
+bool sizeFits(long long width, long long height)
+{
+  return width >= 1 && height >= 1 && width <= MAX_SIDE && height <= MAX_SIDE && width * height <= MAX_PIXELS;
+}
+
+#ifndef __EMSCRIPTEN__
+// SDL reads a BMP's size from its first 26 bytes.
+const int BMP_HEADER_SIZE = 26;
+
+// SDL makes room for a picture's pixels as its header says before it reads one: a header
+// whose size does not fit is refused first. A negative height is a picture stored top row first.
+bool headerFits(SDL_RWops* file)
+{
+  Uint8 header[BMP_HEADER_SIZE];
+  if (SDL_RWread(file, header, 1, BMP_HEADER_SIZE) != BMP_HEADER_SIZE || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
+    return false;
+  }
+  auto number = [&](int at, int bytes) {
+    Uint32 value = 0;
+    for (int i = bytes - 1; i >= 0; --i) {
+      value = value << 8 | header[at + i];
+    }
+    return value;
+  };
+  // The OS/2 header of 12 bytes has 16-bit sizes; the others, signed 32-bit ones.
+  if (number(14, 4) == 12) {
+    return sizeFits(number(18, 2), number(20, 2));
+  }
+  return sizeFits(llabs(static_cast<Sint32>(number(18, 4))), llabs(static_cast<Sint32>(number(22, 4))));
+}
+#endif
+
+// What SDL made of a file is a picture it can draw: a size that fits, pixels covering it and,
+// at 8 bits a pixel or fewer, its colours.
+bool isSoundPicture(const SDL_Surface* picture)
+{
+  const SDL_PixelFormat* format = picture->format;
+  return sizeFits(picture->w, picture->h) && picture->pixels != NULL &&
+         picture->pitch >= picture->w * format->BytesPerPixel && (format->BitsPerPixel > 8 || format->palette != NULL);
+}
+
+// A frame's picture lies in its set's directory or below it: its name is not absolute and
+// has no ".." on the way.
+bool staysInSet(const char* name)
+{
+  if (name[0] == '/') {
+    return false;
+  }
+  for (const char* part = name;; part += strcspn(part, "/") + 1) {
+    size_t length = strcspn(part, "/");
+    if (length == 2 && strncmp(part, "..", 2) == 0) {
+      return false;
+    }
+    if (part[length] == '\0') {
+      return true;
+    }
+  }
+}
 
 bool isSkippedLine(const char* line)
 {
@@ -18,13 +106,7 @@ bool isSkippedLine(const char* line)
 // red is not negative. Null when the picture cannot be read.
 SDL_Surface* loadFrame(const char* path, int red, int green, int blue)
 {
-  SDL_Surface* picture = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
-  // A damaged header can make SDL read a picture of 8 bits a pixel without its
-  // colours, which SDL cannot convert: that picture cannot be read either.
-  if (picture != NULL && picture->format->BitsPerPixel <= 8 && picture->format->palette == NULL) {
-    SDL_FreeSurface(picture);
-    picture = NULL;
-  }
+  SDL_Surface* picture = readPicture(path);
   if (picture == NULL) {
     return NULL;
   }
@@ -40,24 +122,43 @@ SDL_Surface* loadFrame(const char* path, int red, int green, int blue)
 
 }
 
+SDL_Surface* readPicture(const char* path)
+{
+#ifdef __EMSCRIPTEN__
+  // The page decoded every picture of its data as it loaded: SDL takes them by name.
+  SDL_Surface* picture = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
+#else
+  FILE* opened = openRegularFile(path, "rb");
+  SDL_RWops* file = opened != NULL ? SDL_RWFromFP(opened, 1) : NULL;
+  if (file == NULL) {
+    if (opened != NULL) {
+      fclose(opened);
+    }
+    return NULL;
+  }
+  SDL_Surface* picture = headerFits(file) ? SDL_LoadBMP_RW(file, 0) : NULL;
+  SDL_RWclose(file);
+#endif
+  if (picture != NULL && !isSoundPicture(picture)) {
+    SDL_FreeSurface(picture);
+    picture = NULL;
+  }
+  return picture;
+}
+
 int CSpriteBase::init(const char* dir)
 {
   char path[TEXT_SIZE];
   char line[TEXT_SIZE];
   int pathLength = snprintf(path, sizeof path, "%s/info", dir);
-  FILE* info = pathLength < TEXT_SIZE ? fopen(path, "r") : NULL;
-  bool firstLineRead = info != NULL && fgets(line, sizeof line, info) != NULL;
-  // A directory named "info" opens but cannot be read: it is no info file either.
-  if (info == NULL || (!firstLineRead && ferror(info))) {
-    if (info != NULL) {
-      fclose(info);
-    }
+  FILE* info = pathLength < TEXT_SIZE ? openRegularFile(path, "r") : NULL;
+  if (info == NULL) {
     printf("ERROR opening file %s/info\n\n", dir);
     return -1;
   }
 
   int count = frameCount;
-  if (firstLineRead) {
+  if (fgets(line, sizeof line, info) != NULL) {
     sscanf(line, "FILES: %d", &count);
   }
   if (count < 0 || count > MAX_FRAMES) {
@@ -75,13 +176,21 @@ int CSpriteBase::init(const char* dir)
   int green = 0;
   int blue = 0;
   int result = 0;
+  long long pixels = 0;
   for (int i = 0; i < frameCount && fgets(line, sizeof line, info) != NULL;) {
     if (isSkippedLine(line)) {
       continue;
     }
-    if (sscanf(line, "%255s %d %d %d %d", name, &pause, &red, &green, &blue) < 1 ||
+    if (sscanf(line, "%255s %d %d %d %d", name, &pause, &red, &green, &blue) < 1 || !staysInSet(name) ||
         snprintf(path, sizeof path, "%s/%s", dir, name) >= TEXT_SIZE ||
         (frames[i].image = loadFrame(path, red, green, blue)) == NULL) {
+      result = -1;
+      break;
+    }
+    pixels += frames[i].image->w * frames[i].image->h;
+    if (pixels > MAX_SET_PIXELS) {
+      SDL_FreeSurface(frames[i].image);
+      frames[i].image = NULL;
       result = -1;
       break;
     }

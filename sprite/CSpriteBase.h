@@ -16,7 +16,8 @@ class CSpriteBase
 {
 public:
   // Reads "<dir>/info" and the pictures it names. 0 on success, -1 when the
-  // info file or a picture cannot be read or the info file is not sound.
+  // info file or a picture cannot be read or the info file is not sound: a picture
+  // named outside the set's directory, or more pixels in all than a set may hold.
   int init(const char* dir);
 
   CSpriteFrame* frames = nullptr;
@@ -25,5 +26,11 @@ public:
   int width = 0;
   int height = 0;
 };
+
+// Reads the BMP picture at path as it is in its file: every loader of pictures reads them here.
+// Null when it cannot be read: the path is no regular file, or the picture is damaged or too big.
+// A picture that can be read is from 1 to 4096 pixels a side, of at most 1024 x 1024 pixels,
+// has pixels covering it and, at 8 bits a pixel or fewer, its colours.
+SDL_Surface* readPicture(const char* path);
 
 #endif

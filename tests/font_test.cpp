@@ -119,9 +119,9 @@ TEST_F(FontTest, MissingBytesReadAsFullCoverageAndWidth255)
   EXPECT_EQ(font->widths[255], 255);
   EXPECT_EQ(stringWidth(font, "ab%ls", L"\u00e4"), 0) << "a text that cannot be formatted measures nothing";
   EXPECT_EQ(initFont(dir.path(std::string(250, 'd')).c_str()), nullptr) << "a directory too long to join";
-  dir.write("font.ini", "2048");
+  dir.write("font.ini", "512");
   ASSERT_NE(load(), nullptr) << "the largest sheet";
-  EXPECT_EQ(font->cellSize, 128);
+  EXPECT_EQ(font->cellSize, 32);
   // The colour is the factors times 255 and the alpha the coverage, 16, times a, each cut to a byte.
   freeFont(font);
   ASSERT_NE(font = initFont(dir.path().c_str(), -1.0f, 0.99f, 40000.0f, 0.5f), nullptr);
@@ -150,7 +150,7 @@ TEST_F(FontTest, LoadsOnlyWhatCanBeDrawn)
     {"a sheet that is a directory", [](const TempDir& dir) { dir.replaceWithDirectory("font.raw"); }, false, 0},
     {"size not a number", [](const TempDir& dir) { dir.write("font.ini", "abc"); }, false, 0},
     {"size 0", [](const TempDir& dir) { dir.write("font.ini", "0"); }, false, 0},
-    {"cells over 128 pixels", [](const TempDir& dir) { dir.write("font.ini", "2049"); }, false, 0},
+    {"cells over 32 pixels", [](const TempDir& dir) { dir.write("font.ini", "513"); }, false, 0},
     {"overflowing size", [](const TempDir& dir) { dir.write("font.ini", "2147483647"); }, false, 0}};
   for (const auto& damage : damages) {
     SCOPED_TRACE(damage.name);

@@ -1,12 +1,16 @@
 #include "support.h"
 
-#include <fcntl.h>
 #include <signal.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -27,25 +31,52 @@ struct GameRun
 {
   std::string output;
   int exitStatus;  // -1 when it did not exit normally
+  long peakKilobytes;
 };
+
+// The game holds less memory than this, in kilobytes; the sanitizers' own bookkeeping takes it past.
+#if defined(__SANITIZE_ADDRESS__)
+const long MOST_KILOBYTES = LONG_MAX;
+#else
+const long MOST_KILOBYTES = 100 * 1024;
+#endif
+
+std::string statusField(pid_t pid, const std::string& name)
+{
+  std::string status = readFile("/proc/" + std::to_string(pid) + "/status");
+  size_t at = status.find(name + ":");
+  return at == std::string::npos ? "0" : status.substr(at + name.size() + 1, status.find('\n', at) - at - name.size() - 1);
+}
 
 bool catchesSigterm(pid_t pid)
 {
-  std::string status = readFile("/proc/" + std::to_string(pid) + "/status");
-  size_t at = status.find("SigCgt:");
-  return at != std::string::npos && (std::stoull(status.substr(at + 7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+  return (std::stoull(statusField(pid, "SigCgt"), nullptr, 16) >> (SIGTERM - 1)) & 1;
+}
+
+// Whether a file of that name was closed since the last look at the watch.
+bool closedFile(int watch, const std::string& name)
+{
+  alignas(inotify_event) char events[4096];
+  bool closed = false;
+  for (ssize_t length; (length = read(watch, events, sizeof events)) > 0;) {
+    for (char* at = events; at < events + length; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len) {
+      closed = closed || name == reinterpret_cast<inotify_event*>(at)->name;
+    }
+  }
+  return closed;
 }
 
 // Runs command from dir on the given video driver and asks it to quit with SIGTERM, every second
 // while it has not, since SDL catches SIGTERM a moment before its event queue runs and drops a request
-// in between. The game is ready once it catches SIGTERM or, when lastRead names a file it reads late in
-// its start-up, once it has read that file, which becomes a pipe fed with lastContent.
-GameRun runGame(const TempDir& dir, const char* driver, std::vector<std::string> command,
-                const std::string& lastRead = "", const std::string& lastContent = "")
+// in between. The game is ready once it catches SIGTERM or, when lastRead names a file it reads last in
+// its start-up, once it has closed that file; it is then asked once. A game holding more than mostKilobytes
+// is stopped at once.
+GameRun runGame(const TempDir& dir, const char* driver, std::vector<std::string> command, const std::string& lastRead = "",
+                long mostKilobytes = LONG_MAX)
 {
+  int closes = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (!lastRead.empty()) {
-    fs::remove_all(lastRead);
-    mkfifo(lastRead.c_str(), 0600);
+    inotify_add_watch(closes, fs::path(lastRead).parent_path().c_str(), IN_CLOSE_NOWRITE);
   }
   pid_t pid = fork();
   if (pid == 0) {
@@ -63,39 +94,41 @@ GameRun runGame(const TempDir& dir, const char* driver, std::vector<std::string>
     _exit(127);
   }
   int status = 0;
-  bool fed = false;
+  rusage usage{};
+  long peakKilobytes = 0;
+  bool closed = false;
   auto asked = std::chrono::steady_clock::time_point();
   for (auto start = std::chrono::steady_clock::now(), now = start;
-       waitpid(pid, &status, WNOHANG) != pid && now - start < std::chrono::minutes(3);
+       wait4(pid, &status, WNOHANG, &usage) != pid && now - start < std::chrono::minutes(3);
        now = std::chrono::steady_clock::now()) {
-    if (!fed && !lastRead.empty()) {
-      // Opening the pipe for writing succeeds once the game has opened it for reading.
-      int writer = open(lastRead.c_str(), O_WRONLY | O_NONBLOCK);
-      fed = writer >= 0 && fcntl(writer, F_SETFL, 0) == 0 && write(writer, lastContent.data(), lastContent.size()) > 0;
-      close(writer);
-    }
+    closed = closed || (!lastRead.empty() && closedFile(closes, fs::path(lastRead).filename()));
     // Asked again only while SDL still catches SIGTERM: once it quits, a second one would kill the game.
-    bool ready = lastRead.empty() ? catchesSigterm(pid) : fed && asked == std::chrono::steady_clock::time_point();
+    bool ready = lastRead.empty() ? catchesSigterm(pid) : closed && asked == std::chrono::steady_clock::time_point();
     if (ready && now - asked > std::chrono::seconds(1)) {
       kill(pid, SIGTERM);
       asked = now;
     }
+    peakKilobytes = std::max(peakKilobytes, std::stol(statusField(pid, "VmRSS")));
+    if (peakKilobytes > mostKilobytes) {
+      kill(pid, SIGKILL);
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+  close(closes);
   // Whatever the game left behind in its process group goes with it.
   kill(-pid, SIGKILL);
-  waitpid(pid, &status, 0);
-  return GameRun{readFile(dir.path("output")), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+  wait4(pid, &status, 0, &usage);
+  return GameRun{readFile(dir.path("output")), WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                 std::max(peakKilobytes, usage.ru_maxrss)};
 }
 
-std::string message(const std::string& path)
+std::string messages(const std::vector<std::string>& paths)
 {
-  return "ERROR opening file data/" + path + "\n\n";
-}
-
-void cut(const TempDir& dir, const std::string& name, size_t length)
-{
-  dir.write("data/" + name, readFile(DATA + name).substr(0, length));
+  std::string text;
+  for (const std::string& path : paths) {
+    text += "ERROR opening file data/" + path + "\n\n";
+  }
+  return text;
 }
 
 // A picture whose bits-per-pixel field reads 53256: SDL takes it for a picture of
@@ -105,15 +138,15 @@ std::string pictureWithoutColours()
   return readFile(DATA + "kana/kana0.bmp").replace(28, 2, "\x08\xD0");
 }
 
-// Without its data the game says what it could not open, in the order it tried, runs, and quits
-// with status 0 when asked.
-TEST(GameRun, SaysWhatItCouldNotOpenAndQuitsWhenAsked)
+// The header of a picture of the given size with no colour table, and its pixel rows: SDL 1.2 reads
+// one of 16383 x -2147483648 pixels as a picture over no pixels at all.
+std::string picture(Sint32 width, Sint32 height, int bitsPerPixel, const std::string& pixels = "")
 {
-  TempDir dir;
-  GameRun run = runGame(dir, "dummy", {KANAMIINA});
-  EXPECT_EQ(run.output, message("bg.bmp") + message("peliohi.bmp") + message("mato/info") + message("kana/info") +
-                          message("miina/info"));
-  EXPECT_EQ(run.exitStatus, 0);
+  std::string header = readFile(DATA + "kana/kana0.bmp").substr(0, 54);
+  for (auto field : {std::pair<int, Sint32>{2, 54 + pixels.size()}, {18, width}, {22, height}, {28, bitsPerPixel}}) {
+    memcpy(&header[field.first], &field.second, 4);
+  }
+  return header + pixels;
 }
 
 TEST(StartUp, VideoModeThatCannotBeSetEndsWithStatus1)
@@ -128,27 +161,89 @@ TEST(StartUp, VideoModeThatCannotBeSetEndsWithStatus1)
   EXPECT_EXIT(start(), testing::ExitedWithCode(1), "Unable to set 640x480 video: no such mode here\n");
 }
 
-// On damaged data the game says what it could not open and runs, reading nothing unset and losing
-// no memory of its own from start-up, through frames, to the exit.
+// On damaged data of every kind, or none, the game says which files it could not open, in the order it tried,
+// runs, and quits with status 0 when asked, having held less than 100 MB.
+TEST(GameRun, DamagedDataIsReportedAndTheGameQuitsWhenAskedWithinItsMemory)
+{
+  const struct
+  {
+    const char* name;
+    std::function<void(const TempDir&)> damage;
+    std::vector<std::string> unopened;
+  } cases[] = {
+    {"none", [](const TempDir& dir) { fs::remove_all(dir.path("data")); },
+     {"bg.bmp", "peliohi.bmp", "mato/info", "kana/info", "miina/info"}},
+    {"pictures of a negative size as frame, sign and icon",
+     [](const TempDir& dir) {
+       dir.write("data/mato/info", "FILES: 1\nnegative.bmp 100 -1 0 0\n");
+       dir.write("data/mato/negative.bmp", picture(16383, INT32_MIN, 24));
+       dir.write("data/peliohi.bmp", picture(16383, INT32_MIN, 16));
+       dir.write("data/kuvake.bmp", picture(16383, INT32_MIN, 24));
+     },
+     {"peliohi.bmp"}},
+    {"one picture on the 1024 frame lines of every set",
+     [](const TempDir& dir) {
+       std::string info = "FILES: 1024\n";
+       for (int i = 0; i < 1024; ++i) {
+         info += "bg.bmp 100 255 0 255\n";
+       }
+       for (std::string set : {"mato/", "kana/", "miina/"}) {
+         dir.write("data/" + set + "info", info);
+         fs::copy_file(DATA + "bg.bmp", dir.path("data/" + set + "bg.bmp"));
+       }
+     },
+     {}},
+    {"a picture of 16000 x 16000 pixels of 1 bit in every place of one",
+     [](const TempDir& dir) {
+       dir.write("data/bg.bmp", picture(16000, 16000, 1, std::string(8 + 2000 * 16000, '\0')));
+       for (std::string name : {"peliohi.bmp", "kuvake.bmp", "kana/kana0.bmp"}) {
+         fs::remove(dir.path("data/" + name));
+         fs::create_hard_link(dir.path("data/bg.bmp"), dir.path("data/" + name));
+       }
+     },
+     {"bg.bmp", "peliohi.bmp"}},
+    {"pipes and directories in every kind of place",
+     [](const TempDir& dir) {
+       for (std::string name : {"bg.bmp", "kuvake.bmp", "mato/info", "kana/kana0.bmp", "fontti/font.ini"}) {
+         fs::remove(dir.path("data/" + name));
+         mkfifo(dir.path("data/" + name).c_str(), 0600);
+       }
+       dir.replaceWithDirectory("data/peliohi.bmp");
+       dir.replaceWithDirectory("data/miina/info");
+     },
+     {"bg.bmp", "peliohi.bmp", "mato/info", "miina/info"}}};
+  for (const auto& damaged : cases) {
+    SCOPED_TRACE(damaged.name);
+    TempDir dir;
+    fs::copy(DATA, dir.path("data"), fs::copy_options::recursive);
+    damaged.damage(dir);
+    GameRun run = runGame(dir, "dummy", {KANAMIINA}, "", MOST_KILOBYTES);
+    EXPECT_EQ(run.output, messages(damaged.unopened));
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_LT(run.peakKilobytes, MOST_KILOBYTES);
+  }
+}
+
+// On damaged data the game reads nothing unset and loses no memory of its own from start-up, through
+// frames, to the exit.
 TEST(Memcheck, DamagedDataIsReportedAndStartUpFramesAndExitAreClean)
 {
   TempDir dir;
   fs::copy(DATA, dir.path("data"), fs::copy_options::recursive);
   dir.write("data/bg.bmp", pictureWithoutColours());
-  cut(dir, "peliohi.bmp", 1000);
-  dir.write("data/mato/info", "FILES: 1000\n");
-  cut(dir, "kana/kana0.bmp", 3000);
+  dir.write("data/peliohi.bmp", readFile(DATA + "peliohi.bmp").substr(0, 1000));
+  dir.write("data/mato/info", "FILES: 1000\nmato0.bmp 1 -1 0 0\n../kana/kana0.bmp\n");
+  dir.write("data/kana/kana0.bmp", readFile(DATA + "kana/kana0.bmp").substr(0, 3000));
   dir.write("data/kana/kana1.bmp", pictureWithoutColours());
   dir.replaceWithDirectory("data/miina/info");
-  dir.write("data/kuvake.bmp", pictureWithoutColours());
   std::vector<std::string> command = {KANAMIINA};
 #if !defined(__SANITIZE_ADDRESS__)
   command.insert(command.begin(), {"valgrind", "--leak-check=full", "--errors-for-leak-kinds=definite",
                                    "--error-exitcode=99", "--suppressions=" VALGRIND_SUPPRESSIONS,
                                    "--log-file=" + dir.path("memcheck.log")});
 #endif
-  GameRun run = runGame(dir, "dummy", command, dir.path("data/fontti/font.dat"), readFile(DATA + "fontti/font.dat"));
-  EXPECT_EQ(run.output, message("bg.bmp") + message("peliohi.bmp") + message("miina/info"));
+  GameRun run = runGame(dir, "dummy", command, dir.path("data/fontti/font.dat"));
+  EXPECT_EQ(run.output, messages({"bg.bmp", "peliohi.bmp", "miina/info"}));
   EXPECT_EQ(run.exitStatus, 0) << readFile(dir.path("memcheck.log"));
 }
 

@@ -35,7 +35,7 @@ void freeSet(CSpriteBase& set)
   set = CSpriteBase{};
 }
 
-const std::string MISSING = "missing", DIRECTORY = "directory";
+const std::string MISSING = "missing";
 
 // What init gave and made: its result, built, the set's size, and each frame's width/pause/key.
 std::string describe(int result, const CSpriteBase& set)
@@ -55,7 +55,8 @@ std::string describe(int result, const CSpriteBase& set)
   return text.str();
 }
 
-// A set's directory holds pictures a.bmp (10 x 20), b.bmp (30 x 40), "#" (7 x 8), bad.bmp (no picture) and an info file.
+// A set's directory holds pictures a.bmp (10 x 20), b.bmp (30 x 40), "#" (7 x 8), sub/c.bmp (256 x 255), bad.bmp
+// (no picture), link.bmp (a link to a.bmp) and an info file.
 TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
 {
   std::string manyEmpty;
@@ -65,7 +66,7 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
   const struct
   {
     const char* name;
-    std::string info;  // MISSING or DIRECTORY for those
+    std::string info;  // MISSING for none
     std::string made;
   } loads[] = {
     {"comments, blank and CRLF lines are skipped",
@@ -87,9 +88,13 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
     {"a missing picture keeps the frames before it", "FILES: 3\na.bmp 10 0 0 0\nmissing.bmp 10 0 0 0\nb.bmp\n",
      "-1 1 10x20: 10/10/0 none/0 none/0"},
     {"a picture that is no BMP", "FILES: 1\nbad.bmp 10 0 0 0\n", "-1 1 0x0: none/0"},
+    {"a directory as a picture", "FILES: 1\nsub 10 0 0 0\n", "-1 1 0x0: none/0"},
     {"a line without a name", "FILES: 1\n   \t \n", "-1 1 0x0: none/0"},
     {"no info file", MISSING, "-1 0 0x0:"},
-    {"an info file that is a directory", DIRECTORY, "-1 0 0x0:"}};
+    {"a subfolder and a link to a picture", "FILES: 2\nsub/c.bmp 1 -1 0 0\nlink.bmp\n", "0 1 256x255: 256/1 10/1"},
+    {"a name going up out of the set", "FILES: 2\na.bmp 1 -1 0 0\nsub/../a.bmp\n", "-1 1 10x20: 10/1 none/0"},
+    {"an absolute name", "FILES: 1\n/a.bmp 1 -1 0 0\n", "-1 1 0x0: none/0"},
+    {"65536 pixels in all at most", "FILES: 4\nsub/c.bmp 1 -1 0 0\na.bmp\n #\nb.bmp\n", "-1 1 256x255: 256/1 10/1 7/1 none/0"}};
   for (const auto& load : loads) {
     SCOPED_TRACE(load.name);
     TempDir dir;
@@ -97,10 +102,10 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
     writeBMP(dir.path("b.bmp"), 30, 40, [](int, int) { return BLUE; });
     writeBMP(dir.path("#"), 7, 8, [](int, int) { return WHITE; });
     dir.write("bad.bmp", "BM but no picture");
+    writeBMP(dir.path("sub/c.bmp"), 256, 255, [](int, int) { return GREEN; });
+    std::filesystem::create_symlink("a.bmp", dir.path("link.bmp"));
     std::string message = "ERROR opening file " + dir.path("info") + "\n\n";
-    if (load.info == DIRECTORY) {
-      dir.replaceWithDirectory("info");
-    } else if (load.info != MISSING) {
+    if (load.info != MISSING) {
       dir.write("info", load.info);
       message = "";
     }
@@ -111,6 +116,25 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), message);
     EXPECT_EQ(describe(result, set), load.made);
     freeSet(set);
+  }
+}
+
+// Pictures are read from 1 to 4096 pixels a side and of 1024 x 1024 pixels at most, stored either way up.
+TEST(ReadPicture, ReadsPicturesOfUpTo4096PixelsASideAnd1024x1024InAll)
+{
+  TempDir dir;
+  const struct
+  {
+    int width, height;
+    std::string read;
+  } pictures[] = {{4096, 1, "4096 x 1"}, {4097, 1, "none"}, {1, 4096, "1 x 4096"}, {1, 4097, "none"},
+                  {1024, 1024, "1024 x 1024"}, {1025, 1024, "none"}, {3, -2, "3 x 2"}};
+  for (const auto& size : pictures) {
+    writeBMP(dir.path("p.bmp"), size.width, std::abs(size.height), [](int, int) { return RED; });
+    dir.write("p.bmp", readFile(dir.path("p.bmp")).replace(22, 4, reinterpret_cast<const char*>(&size.height), 4));
+    SDL_Surface* picture = readPicture(dir.path("p.bmp").c_str());
+    EXPECT_EQ(picture == nullptr ? "none" : std::to_string(picture->w) + " x " + std::to_string(picture->h), size.read);
+    SDL_FreeSurface(picture);
   }
 }
 
