@@ -25,6 +25,13 @@ const int MAX_SIZE = 512;
 // "font.raw" is read this many bytes at a time.
 const int CHUNK_SIZE = 4096;
 
+#ifdef _WIN32
+// No path names a pipe or a terminal on Windows, so a plain open cannot wait; bytes are read as they are.
+const int READ_WITHOUT_WAITING = O_RDONLY | O_BINARY;
+#else
+const int READ_WITHOUT_WAITING = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+#endif
+
 FILE* openFontFile(const char* dir, const char* name)
 {
   char path[PATH_SIZE];
@@ -34,7 +41,7 @@ FILE* openFontFile(const char* dir, const char* name)
   }
   // Only a regular file, or a link to one, is read: a pipe, device, socket or directory is
   // not, and nothing waits on it.
-  int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  int descriptor = open(path, READ_WITHOUT_WAITING);
   struct stat status;
   FILE* file = descriptor >= 0 && fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)
                  ? fdopen(descriptor, "rb") : NULL;

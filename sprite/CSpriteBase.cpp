@@ -22,11 +22,18 @@ const long long MAX_PIXELS = 1024 * 1024;
 // of a set hold no more than 256 x 256 pixels together, 256 kB, the first among them.
 const long long MAX_SET_PIXELS = 256 * 256;
 
+#ifdef _WIN32
+// No path names a pipe or a terminal on Windows, so a plain open cannot wait; bytes are read as they are.
+const int READ_WITHOUT_WAITING = O_RDONLY | O_BINARY;
+#else
+const int READ_WITHOUT_WAITING = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+#endif
+
 // Opens a file for reading when it is a regular file or a link to one. A pipe, device, socket
 // or directory is not opened, and nothing waits on it.
 FILE* openRegularFile(const char* path, const char* mode)
 {
-  int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  int descriptor = open(path, READ_WITHOUT_WAITING);
   if (descriptor < 0) {
     return NULL;
   }
