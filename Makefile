@@ -108,32 +108,14 @@ clean:
 	rm -rf $(BUILD)
 
 # --- the browser build ---
-WEB_SOURCES = game/lesson3.cpp game/platform.cpp sprite/CSpriteBase.cpp sprite/CSprite.cpp font/font.cpp
-WEB_HEADERS = $(wildcard game/*.h sprite/*.h font/*.h)
-WEB_PAGE    = $(addprefix build-web/,index.html page.css page.js kanamiina.png)
-WEB_DATA    = $(shell find data -type f)
-# Debian's emcc needs Debian's acorn, which only Debian's own Node finds without help.
-EMXX = NODE_PATH=/usr/share/nodejs em++
+# The same CMake build with Emscripten's compiler. Debian's emcc needs Debian's acorn,
+# which only Debian's own Node finds without help.
+EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
 
 web:
 	@tools/install-deps $(WEB_PACKAGES)
-	$(MAKE) build-web/kanamiina.js $(WEB_PAGE)
-
-# The data travels with its pictures as PNG, LZ4-packed, so that a first visit downloads under 700 KB.
-build-web/kanamiina.js: $(WEB_SOURCES) $(WEB_HEADERS) $(WEB_DATA) tools/web-pictures
-	rm -rf build-web/data
-	tools/web-pictures data build-web/data
-	$(EMXX) -std=c++17 -Wall -Wextra -O2 -Igame -Isprite -Ifont $(WEB_SOURCES) \
-	  -sUSE_SDL=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sLZ4 \
-	  --preload-file build-web/data@data --use-preload-plugins -o $@
-
-build-web/%: web/%
-	mkdir -p build-web
-	cp $< $@
-
-build-web/kanamiina.png: desktop/icons/32x32/kanamiina.png
-	mkdir -p build-web
-	cp $< $@
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF -DKANAMIINA_TOOLS=OFF
+	$(EMSCRIPTEN_ENV) cmake --build build-web -j $(JOBS)
 
 # The page in headless Chromium, served from here so that the test can read data/ too.
 test-web: web

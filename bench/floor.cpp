@@ -2,11 +2,31 @@
 // and flip, at the game's pace, on the same full-screen mode and with the same
 // choice of drawing. The benchmark compares the running game with it.
 
+#include "layout.h"
 #include "platform.h"
 
 #include <SDL.h>
 
 #include <cstdio>
+
+namespace {
+
+SDL_Surface* screen;
+SDL_Surface* back;
+
+int FloorPass(const Uint8*)
+{
+  int quit = 0;
+  for (SDL_Event event; SDL_PollEvent(&event);) {
+    quit = quit || event.type == SDL_QUIT;
+  }
+  SDL_FillRect(screen, NULL, 0);
+  SDL_BlitSurface(back, NULL, screen, NULL);
+  SDL_Flip(screen);
+  return quit;
+}
+
+}
 
 int main(int, char**)
 {
@@ -16,22 +36,14 @@ int main(int, char**)
     return 1;
   }
   atexit(SDL_Quit);
-  SDL_Surface* screen = SDL_SetVideoMode(640, 480, 32, SDL_FULLSCREEN);
+  screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32, SDL_FULLSCREEN);
   SDL_Surface* file = SDL_LoadBMP("data/bg.bmp");
   if (screen == NULL || file == NULL) {
     printf("No screen or background: %s\n", SDL_GetError());
     return 1;
   }
-  SDL_Surface* back = SDL_DisplayFormat(file);
+  back = SDL_DisplayFormat(file);
   SDL_FreeSurface(file);
-  PassClock pace = {SDL_GetTicks(), 0};
-  for (bool quit = false; !quit; PaceFrame(pace)) {
-    for (SDL_Event event; SDL_PollEvent(&event);) {
-      quit = quit || event.type == SDL_QUIT;
-    }
-    SDL_FillRect(screen, NULL, 0);
-    SDL_BlitSurface(back, NULL, screen, NULL);
-    SDL_Flip(screen);
-  }
+  RunFrameLoop(FloorPass);
   return 0;
 }

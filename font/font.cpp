@@ -78,6 +78,8 @@ void releaseFont(SDLFont* font)
 // Reads the coverage bytes of the sheet into pixels of one colour; false when they cannot be read.
 bool fillSheet(SDLFont* font, FILE* raw, float r, float g, float b, float a)
 {
+  // Deliberately 255 times the factor cut to a whole number, not the factor times 255: callers
+  // rely on 1.0 giving 255, and a factor under 1 gives no colour at all.
   Uint8 red = static_cast<Uint8>(255 * truncateToShort(r));
   Uint8 green = static_cast<Uint8>(255 * truncateToShort(g));
   Uint8 blue = static_cast<Uint8>(255 * truncateToShort(b));

@@ -1,47 +1,32 @@
 #include "lesson3.h"
 
+#include "layout.h"
 #include "platform.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
-// The field, and where things start on it.
-const int SCREEN_WIDTH = 640;
-const int SCREEN_HEIGHT = 480;
-const int MAX_X = 590;
-const int MAX_Y = 380;
-const int MATO_START_X = 50;
-const int MATO_START_Y = 320;
-const int GAMEOVER_X = 165;
-const int GAMEOVER_Y = 100;
-
 // The rules.
 const int MIINAT_PER_GAME = MIINA_SLOTS;
 const int MIINAT_AT_ONCE = 3;
 const int POINTS_PER_KANA = 125;
-const int MIINA_OFFSET_X = 35;
-const int MIINA_OFFSET_Y = 30;
-
-// The score line along the top.
-const int SCORE_Y = 37;
-const int PISTEET_X = 5;
-const int SCORE_X = 60;
-const int MIINAT_LABEL_X = 570;
-const int MIINAT_X = 610;
 
 // The window's title and icon, for task switchers; a game without its icon plays the same.
 const char* const TITLE = "Kanamiina";
 const char* const ICON_PATH = "data/kuvake.bmp";
 
-// How a chicken moves each frame for each direction code 1..10, and how fast it walks.
+// How a chicken moves each frame for each direction code 1..10, and the time factor of its
+// animation: each frame stays its pause times this, so 1.0 animates twice as fast as 2.0.
 struct Suunta
 {
   int dx;
   int dy;
-  float speed;
+  float frameTimeFactor;
 };
 const int SUUNTA_CODES = 10;
+// A chicken starts on one of the first four codes, the diagonals.
+const int START_SUUNTA_CODES = 4;
 const Suunta SUUNNAT[SUUNTA_CODES + 1] = {
   {0, 0, 0.0f},
   {1, 1, 2.0f}, {-1, 1, 2.0f}, {-1, -1, 2.0f}, {1, -1, 2.0f}, {-2, -1, 1.0f},
@@ -67,8 +52,8 @@ int score;
 
 SDLFont* font;
 
-// Reads a BMP as it is in its file; says so when it cannot.
-static SDL_Surface* LoadBMP(const char* path)
+// Reads a BMP as it is in its file, unconverted; says so when it cannot.
+static SDL_Surface* ReadPictureOrSay(const char* path)
 {
   SDL_Surface* loaded = readPicture(path);
   if (loaded == NULL) {
@@ -79,7 +64,7 @@ static SDL_Surface* LoadBMP(const char* path)
 
 SDL_Surface* ImageLoad(const char* path)
 {
-  SDL_Surface* loaded = LoadBMP(path);
+  SDL_Surface* loaded = ReadPictureOrSay(path);
   if (loaded == NULL) {
     return NULL;
   }
@@ -93,7 +78,7 @@ SDL_Surface* ImageLoad(const char* path)
 // run-length coded there, so that drawing it skips the transparent runs.
 static SDL_Surface* LoadSign(const char* path)
 {
-  SDL_Surface* sign = LoadBMP(path);
+  SDL_Surface* sign = ReadPictureOrSay(path);
   if (sign == NULL) {
     return NULL;
   }
@@ -109,13 +94,9 @@ static SDL_Surface* LoadSign(const char* path)
 
 void DrawIMG(SDL_Surface* img, int x, int y)
 {
-  if (img == NULL) {
-    return;
+  if (img != NULL) {
+    blitAt(img, screen, x, y);
   }
-  SDL_Rect where;
-  where.x = static_cast<Sint16>(x);
-  where.y = static_cast<Sint16>(y);
-  SDL_BlitSurface(img, NULL, screen, &where);
 }
 
 void DrawBG()
@@ -123,7 +104,7 @@ void DrawBG()
   DrawIMG(back, 0, 0);
 }
 
-static void DrawScore()
+void DrawScore()
 {
   drawString(screen, font, PISTEET_X, SCORE_Y, "Pisteet:");
   drawString(screen, font, SCORE_X, SCORE_Y, "%d", score);
@@ -159,8 +140,8 @@ void addEnemy(int i)
   int r1 = rand();
   int r2 = rand();
   kana[i].setSpeed(2.0f);
-  kana[i].set(r1 % 350 + 250, r2 % 20 + 90);
-  einfo[i] = rand() % 4 + 1;
+  kana[i].set(r1 % KANA_START_COLUMNS + KANA_START_LEFT, r2 % KANA_START_ROWS + KANA_START_TOP);
+  einfo[i] = rand() % START_SUUNTA_CODES + 1;
   edraw[i] = 1;
 }
 
@@ -333,7 +314,7 @@ static void MoveKana(CSprite& sprite, int& suunta)
   if (suunta >= 1 && suunta <= SUUNTA_CODES) {
     sprite.xadd(SUUNNAT[suunta].dx);
     sprite.yadd(SUUNNAT[suunta].dy);
-    sprite.setSpeed(SUUNNAT[suunta].speed);
+    sprite.setSpeed(SUUNNAT[suunta].frameTimeFactor);
   }
   if (sprite.getx() < 0) {
     sprite.xset(0);
@@ -354,7 +335,7 @@ static void MoveKana(CSprite& sprite, int& suunta)
 }
 
 // Every mine a chicken touches goes off with it; a chicken touching the worm ends the game.
-void MoveKanat()
+void StepWorld()
 {
   for (int j = 0; j < KANA_COUNT; ++j) {
     if (edraw[j] != 1) {
@@ -397,11 +378,10 @@ int RunPass(const Uint8* keys)
   int done = HandleEvents();
   if (gameover == 0) {
     MoveMato(keys);
-  }
-  if (gameover == 0) {
-    MoveKanat();
+    StepWorld();
   }
   DrawScene();
+  ShowingSign(gameover != 0);
   return done;
 }
 
@@ -421,6 +401,6 @@ int main(int, char**)
     exit(1);
   }
   LoadGame();
-  RunFrameLoop();
+  RunFrameLoop(RunPass);
   return 0;
 }

@@ -32,6 +32,8 @@ extern SDLFont* font;
 SDL_Surface* ImageLoad(const char* path);
 void DrawIMG(SDL_Surface* img, int x, int y);
 void DrawBG();
+// The score line: the points and the mines left.
+void DrawScore();
 void DrawScene();
 
 void addEnemy(int i);
@@ -45,9 +47,11 @@ void LoadGame();
 void SetWindowLook();
 // One pass of the frame loop but for its closing pause; 1 when the player quit.
 int RunPass(const Uint8* keys);
-// The steps of a pass.
+// The steps of a pass: the keys pressed, the worm steered by the held ones, then the
+// world's step: the chickens walk, mines they touch go off and score, and one
+// touching the worm ends the game.
 int HandleEvents();
 void MoveMato(const Uint8* keys);
-void MoveKanat();
+void StepWorld();
 
 #endif

@@ -1,7 +1,5 @@
 #include "platform.h"
 
-#include "lesson3.h"
-
 #include <dirent.h>
 #include <unistd.h>
 
@@ -108,10 +106,11 @@ namespace {
 // display's unsteady frames all get one.
 const double EARLY_MS = 4.0;
 
+Pass browserPass = NULL;
 double passDue = 0.0;
 int passes = 0;
 bool paused = false;
-int signShown = 0;
+bool signShown = false;
 
 void BrowserFrame()
 {
@@ -123,14 +122,10 @@ void BrowserFrame()
   passDue = now - passDue > PASS_MS ? now + PASS_MS : passDue + PASS_MS;
   // The browser's SDL fills with colour 0 as see-through, so the pass's own clear
   // leaves the frame before it: clear to opaque black first.
+  SDL_Surface* screen = SDL_GetVideoSurface();
   SDL_FillRect(screen, NULL, SDL_MapRGB(screen->format, 0, 0, 0));
-  int done = RunPass(SDL_GetKeyboardState(NULL));
+  int done = browserPass(SDL_GetKeyboardState(NULL));
   passes += 1;
-  // The page offers the sign's keys to a player without a keyboard while the sign is up.
-  if (gameover != signShown) {
-    signShown = gameover;
-    EM_ASM(Module.onSign($0), signShown);
-  }
   if (done != 0) {
     emscripten_cancel_main_loop();
     EM_ASM(Module.onGameEnd());
@@ -153,51 +148,35 @@ extern "C" EMSCRIPTEN_KEEPALIVE void PausePasses(int pause)
 }
 
 // The browser's own loop calls back; a pass must not block it.
-void RunFrameLoop()
+void RunFrameLoop(Pass pass)
 {
+  browserPass = pass;
   emscripten_set_main_loop(BrowserFrame, 0, 1);
 }
 
-// Every surface of the browser's SDL has the display's format, so a copy is the conversion.
-SDL_Surface* SDL_DisplayFormat(SDL_Surface* surface)
+void ShowingSign(bool shown)
 {
-  return SDL_DisplayFormatAlpha(surface);
-}
-
-// The browser's SDL ignores colour keys. Keyed pixels become see-through in the
-// picture itself instead, as SDL compares them: by their colour bits alone. They
-// stay so when the key is taken off, which only the copy under a sprite does.
-int SDL_SetColorKey(SDL_Surface* surface, int flag, Uint32 key)
-{
-  if ((flag & SDL_SRCCOLORKEY) == 0) {
-    return 0;
+  if (shown != signShown) {
+    signShown = shown;
+    EM_ASM(Module.onSign($0), shown ? 1 : 0);
   }
-  SDL_PixelFormat* format = surface->format;
-  Uint32 colourBits = format->Rmask | format->Gmask | format->Bmask;
-  SDL_LockSurface(surface);
-  for (int y = 0; y < surface->h; ++y) {
-    Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
-    for (int x = 0; x < surface->w; ++x) {
-      if ((row[x] & colourBits) == (key & colourBits)) {
-        row[x] = 0;
-      }
-    }
-  }
-  SDL_UnlockSurface(surface);
-  return 0;
 }
 
 #else
 
-void RunFrameLoop()
+void RunFrameLoop(Pass pass)
 {
   PassClock pace = {SDL_GetTicks(), 0};
   int done = 0;
   while (done == 0) {
-    done = RunPass(SDL_GetKeyState(NULL));
+    done = pass(SDL_GetKeyState(NULL));
     SDL_Delay(1);
     PaceFrame(pace);
   }
+}
+
+void ShowingSign(bool)
+{
 }
 
 #endif

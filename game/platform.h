@@ -24,8 +24,13 @@ const int PASSES_A_SECOND = 60;
 const double PASS_MS = 1000.0 / PASSES_A_SECOND;
 const double STALL_MS = 4 * PASS_MS;
 
-// Runs passes with the held keys until one says the player quit, at the pace below.
-void RunFrameLoop();
+// One pass of a game's loop with the keys held now; 1 when the player quit.
+typedef int (*Pass)(const Uint8* keys);
+// Runs passes until one says the player quit, at the pace below.
+void RunFrameLoop(Pass pass);
+// Told after each pass whether the game-over sign is up: a page offers the sign's
+// keys to a player without a keyboard.
+void ShowingSign(bool shown);
 
 // Passes run to running deadlines: the n-th pass after start is due n/60 s after it.
 struct PassClock

@@ -12,14 +12,14 @@ SDL_Surface* frameImage(const CSpriteBase* base, int index)
   return base->frames[index].image;
 }
 
+}
+
 void blitAt(SDL_Surface* source, SDL_Surface* destination, int x, int y)
 {
   SDL_Rect where;
   where.x = static_cast<Sint16>(x);
   where.y = static_cast<Sint16>(y);
   SDL_BlitSurface(source, NULL, destination, &where);
-}
-
 }
 
 int CSprite::init(CSpriteBase* base, SDL_Surface* target)
@@ -33,7 +33,8 @@ int CSprite::init(CSpriteBase* base, SDL_Surface* target)
     if (first != NULL) {
       background = SDL_DisplayFormat(first);
     }
-    // The copy inherits the frame's colour key; a saved patch must restore every pixel.
+    // The copy inherits the frame's colour key; a saved patch must restore every pixel. (In the
+    // browser the keyed pixels are see-through in the copy itself: game/browser_sdl.cpp.)
     if (background != NULL) {
       SDL_SetColorKey(background, 0, 0);
     }
@@ -45,6 +46,8 @@ int CSprite::init(CSpriteBase* base, SDL_Surface* target)
 void CSprite::draw()
 {
   if (animating == 1) {
+    // Rounded to a float on purpose: with long run times the deadline lands on the float's
+    // coarser steps, and animations keep exactly that pace.
     float deadline = static_cast<float>(lastTicks + base->frames[frameIndex].pause * static_cast<double>(speed));
     if (static_cast<double>(SDL_GetTicks()) > deadline) {
       frameIndex += 1;

@@ -40,4 +40,7 @@ public:
   SDL_Surface* target = nullptr;
 };
 
+// Blits the whole of source onto destination with its top-left corner at (x, y).
+void blitAt(SDL_Surface* source, SDL_Surface* destination, int x, int y);
+
 #endif

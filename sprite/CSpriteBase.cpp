@@ -117,7 +117,9 @@ SDL_Surface* loadFrame(const char* path, int red, int green, int blue)
   if (picture == NULL) {
     return NULL;
   }
-  // Keyed frames are run-length coded, so that drawing them skips the transparent runs.
+  // Keyed frames are run-length coded, so that drawing them skips the transparent runs. The
+  // browser build replaces SDL_SetColorKey and SDL_DisplayFormat (game/browser_sdl.cpp): there
+  // keyed pixels become see-through in the picture itself.
   if (red >= 0) {
     SDL_SetColorKey(picture, SDL_SRCCOLORKEY | SDL_RLEACCEL,
                     SDL_MapRGB(picture->format, red & 255, green & 255, blue & 255));
@@ -153,17 +155,76 @@ SDL_Surface* readPicture(const char* path)
   return picture;
 }
 
+namespace {
+
+// The fields of a frame line. A line may leave fields out: they keep the values of the line before.
+struct FrameLine
+{
+  char name[TEXT_SIZE];
+  int pause = 0;
+  int red = 0;
+  int green = 0;
+  int blue = 0;
+};
+
+// Reads the next frame line into fields and loads the picture it names from dir. Null when the
+// line names no picture of the set, or the picture cannot be read.
+SDL_Surface* loadFrameLine(const char* dir, const char* line, FrameLine& fields)
+{
+  char path[TEXT_SIZE];
+  if (sscanf(line, "%255s %d %d %d %d", fields.name, &fields.pause, &fields.red, &fields.green, &fields.blue) < 1 ||
+      !staysInSet(fields.name) || snprintf(path, sizeof path, "%s/%s", dir, fields.name) >= TEXT_SIZE) {
+    return NULL;
+  }
+  return loadFrame(path, fields.red, fields.green, fields.blue);
+}
+
+// Loads the frames the rest of the info file names, up to the set's count; -1 at the first
+// frame that cannot be loaded or would take the set over its pixels. The frames before it stay.
+int loadFrames(CSpriteBase& set, const char* dir, FILE* info)
+{
+  char line[TEXT_SIZE];
+  FrameLine fields;
+  long long pixels = 0;
+  for (int i = 0; i < set.frameCount && fgets(line, sizeof line, info) != NULL;) {
+    if (isSkippedLine(line)) {
+      continue;
+    }
+    SDL_Surface* image = loadFrameLine(dir, line, fields);
+    if (image == NULL) {
+      return -1;
+    }
+    pixels += image->w * image->h;
+    if (pixels > MAX_SET_PIXELS) {
+      SDL_FreeSurface(image);
+      return -1;
+    }
+    set.frames[i].image = image;
+    set.frames[i].pause = fields.pause;
+    if (set.width == 0) {
+      set.width = image->w;
+    }
+    if (set.height == 0) {
+      set.height = image->h;
+    }
+    i += 1;
+  }
+  return 0;
+}
+
+}
+
 int CSpriteBase::init(const char* dir)
 {
   char path[TEXT_SIZE];
-  char line[TEXT_SIZE];
   int pathLength = snprintf(path, sizeof path, "%s/info", dir);
   FILE* info = pathLength < TEXT_SIZE ? openRegularFile(path, "r") : NULL;
   if (info == NULL) {
     printf("ERROR opening file %s/info\n\n", dir);
     return -1;
   }
-
+  // A count line without a count keeps the count the set had.
+  char line[TEXT_SIZE];
   int count = frameCount;
   if (fgets(line, sizeof line, info) != NULL) {
     sscanf(line, "FILES: %d", &count);
@@ -175,41 +236,7 @@ int CSpriteBase::init(const char* dir)
   frameCount = count;
   frames = new CSpriteFrame[frameCount]();
   built = 1;
-
-  // Fields missing from a frame line keep the values of the line before.
-  char name[TEXT_SIZE];
-  int pause = 0;
-  int red = 0;
-  int green = 0;
-  int blue = 0;
-  int result = 0;
-  long long pixels = 0;
-  for (int i = 0; i < frameCount && fgets(line, sizeof line, info) != NULL;) {
-    if (isSkippedLine(line)) {
-      continue;
-    }
-    if (sscanf(line, "%255s %d %d %d %d", name, &pause, &red, &green, &blue) < 1 || !staysInSet(name) ||
-        snprintf(path, sizeof path, "%s/%s", dir, name) >= TEXT_SIZE ||
-        (frames[i].image = loadFrame(path, red, green, blue)) == NULL) {
-      result = -1;
-      break;
-    }
-    pixels += frames[i].image->w * frames[i].image->h;
-    if (pixels > MAX_SET_PIXELS) {
-      SDL_FreeSurface(frames[i].image);
-      frames[i].image = NULL;
-      result = -1;
-      break;
-    }
-    frames[i].pause = pause;
-    if (width == 0) {
-      width = frames[i].image->w;
-    }
-    if (height == 0) {
-      height = frames[i].image->h;
-    }
-    i += 1;
-  }
+  int result = loadFrames(*this, dir, info);
   fclose(info);
   return result;
 }

@@ -1,3 +1,4 @@
+#include "layout.h"
 #include "lesson3.h"
 #include "platform.h"
 #include "support.h"
@@ -124,7 +125,7 @@ protected:
   {
     static SDL_Surface* background = plainPicture(DATA + "bg.bmp");
     static SDL_Surface* sign = plainPicture(DATA + "peliohi.bmp", GREEN);
-    SDL_Surface* expected = makeSurface(640, 480, BLACK);
+    SDL_Surface* expected = makeSurface(SCREEN_WIDTH, SCREEN_HEIGHT, BLACK);
     blit(background, expected, 0, 0);
     drawScoreLine(expected, font, score, miinat);
     auto put = [&](const char* set, CSprite& sprite) {
@@ -142,9 +143,9 @@ protected:
     }
     put("mato", mato);
     if (gameover) {
-      blit(sign, expected, 165, 100);
+      blit(sign, expected, GAMEOVER_X, GAMEOVER_Y);
     }
-    testing::AssertionResult same = sameRegion(screen, expected, 0, 0, 640, 480);
+    testing::AssertionResult same = sameRegion(screen, expected, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     SDL_FreeSurface(expected);
     return same;
   }
@@ -256,7 +257,7 @@ TEST_F(GameTest, ChickenWalksByItsCodeAndTurnsAtTheEdges)
     srand(77);
     std::vector<int> sequence = {rand(), rand(), rand()};
     srand(77);
-    MoveKanat();
+    StepWorld();
     EXPECT_EQ(at(kana[0]), Place(move.expectedX, move.expectedY));
     EXPECT_EQ(kana[0].speed, move.speed);
     EXPECT_EQ(einfo[0], move.draws == 0 ? move.suunta : sequence[move.draws - 1] % 10 + 1);
@@ -320,7 +321,7 @@ TEST_F(GameTest, MinesTakeChickensAndAChickenOnTheWormEndsTheGame)
   putKana(6, 400, 200, 7);
   mato.set(100, 90);
   putMiina(9, 100, 125);
-  MoveKanat();
+  StepWorld();
   EXPECT_EQ((std::vector<int>{edraw[0], edraw[4]}), (std::vector<int>{0, 0})) << "chickens 0 and 4";
   EXPECT_EQ((std::vector<int>{mdraw[0], mdraw[1], mdraw[5], mdraw[9]}), (std::vector<int>{0, 0, 0, 1})) << "mines 0, 1, 5, 9";
   EXPECT_EQ(score, 375);

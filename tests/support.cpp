@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "layout.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,10 +35,10 @@ void blit(SDL_Surface* source, SDL_Surface* target, int x, int y)
 
 void drawScoreLine(SDL_Surface* target, SDLFont* font, int points, int miinat)
 {
-  drawString(target, font, 5, 37, "Pisteet:");
-  drawString(target, font, 60, 37, "%d", points);
-  drawString(target, font, 570, 37, "Miinat:");
-  drawString(target, font, 610, 37, "%d", miinat);
+  drawString(target, font, PISTEET_X, SCORE_Y, "Pisteet:");
+  drawString(target, font, SCORE_X, SCORE_Y, "%d", points);
+  drawString(target, font, MIINAT_LABEL_X, SCORE_Y, "Miinat:");
+  drawString(target, font, MIINAT_X, SCORE_Y, "%d", miinat);
 }
 
 SDL_Surface* plainPicture(const std::string& path, Uint32 key)

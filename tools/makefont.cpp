@@ -1,5 +1,5 @@
-// Draws the game's bitmap font: a 256 x 256 coverage sheet of 16 x 16 cells,
-// one per Latin-1 character, and the advance width of every character.
+// Draws the game's bitmap font: a coverage sheet of 16 x 16 cells, one per Latin-1
+// character, and the advance width of every character.
 
 #include <algorithm>
 #include <cstdint>
@@ -10,15 +10,16 @@
 #include <vector>
 
 #include "bitmap.h"
+#include "layout.h"
 
 namespace {
 
-const int SHEET_SIZE = 256;
-const int CELL_SIZE = 16;
-const int CELLS_PER_ROW = SHEET_SIZE / CELL_SIZE;
+const int CELL_SIZE = FONT_CELL;
+const int CELLS_PER_ROW = 16;
+const int SHEET_SIZE = CELLS_PER_ROW * CELL_SIZE;
 const int CHARACTERS = 256;
 const char* const FACE_FILE = "DejaVuSans.ttf";
-const double PIXEL_SIZE = 11.0;
+const double PIXEL_SIZE = FONT_PIXEL_SIZE;
 // The text renderer cuts a glyph of width W two pixels wider than W; the pen sits at the cut's second column.
 const int CUT_EXTRA = 2;
 const int PEN_IN_CUT = 1;

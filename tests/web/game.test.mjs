@@ -8,7 +8,10 @@ import { readFileSync } from 'node:fs';
 import puppeteer from 'puppeteer-core';
 
 const ROOT = new URL('../../', import.meta.url).pathname;
-const [W, H, MAGENTA, GREEN] = [640, 480, '255,0,255', '0,255,0'];
+// Where the game puts things, as its layout header says.
+const L = Object.fromEntries([...readFileSync(ROOT + 'game/layout.h', 'utf8').matchAll(/const \w+ (\w+) = ([\d.]+);/g)]
+  .map(([, name, value]) => [name, Number(value)]));
+const [W, H, MAGENTA, GREEN] = [L.SCREEN_WIDTH, L.SCREEN_HEIGHT, '255,0,255', '0,255,0'];
 // The browser blends partly covered text pixels with a rounding of its own.
 const TEXT_SLACK = 1;
 const data = (name) => readFileSync(ROOT + 'data/' + name);
@@ -19,6 +22,7 @@ function bmp(name) {
   return { w, h, rgb: (x, y) => { const i = start + (h - 1 - y) * row + 3 * x; return [b[i + 2], b[i + 1], b[i]]; } };
 }
 const [BG, SIGN, GLYPHS, WIDTHS] = [bmp('bg.bmp'), bmp('peliohi.bmp'), data('fontti/font.raw'), data('fontti/font.dat')];
+const KANA_SIDE = 50;
 const WORMS = [0, 1, 2, 3].map((i) => bmp(`mato/mato${i}.bmp`));
 const MINES = [0, 1, 2].map((i) => bmp(`miina/miina${i}.bmp`));
 
@@ -45,20 +49,22 @@ function draw({ wormPic, wormX, minePic, mineAt, sign, miinat }) {
     }
   };
   put(BG, 0, 0);
-  text(5, 37, 'Pisteet:'); text(60, 37, '0'); text(570, 37, 'Miinat:'); text(610, 37, String(miinat));
+  text(L.PISTEET_X, L.SCORE_Y, 'Pisteet:'); text(L.SCORE_X, L.SCORE_Y, '0');
+  text(L.MIINAT_LABEL_X, L.SCORE_Y, 'Miinat:'); text(L.MIINAT_X, L.SCORE_Y, String(miinat));
   if (mineAt) put(minePic, mineAt[0], mineAt[1], MAGENTA);
-  put(wormPic, wormX, 320, MAGENTA);
-  if (sign) put(SIGN, 165, 100, GREEN);
+  put(wormPic, wormX, L.MATO_START_Y, MAGENTA);
+  if (sign) put(SIGN, L.GAMEOVER_X, L.GAMEOVER_Y, GREEN);
   return { px, slack };
 }
 
 // Compares the canvas with the scene, the worm and the mine in any of their animation
 // frames, leaving out where the chickens may be after `moves` steps of at most 2 pixels, one a pass by default.
-async function expectScene({ moves, wormX = 50, mineAt, sign = false, miinat = 28 }, what = 'the scene') {
+async function expectScene({ moves, wormX = L.MATO_START_X, mineAt, sign = false, miinat = 28 }, what = 'the scene') {
   moves ??= await passes();
-  const shot = await page.evaluate(() =>
-    Array.from(document.getElementById('game').getContext('2d').getImageData(0, 0, 640, 480).data));
-  const chickens = (x, y) => x >= 250 - 2 * moves && y >= 90 - 2 * moves && y < 160 + 2 * moves;
+  const shot = await page.evaluate(([w, h]) =>
+    Array.from(document.getElementById('game').getContext('2d').getImageData(0, 0, w, h).data), [W, H]);
+  const chickens = (x, y) => x >= L.KANA_START_LEFT - 2 * moves && y >= L.KANA_START_TOP - 2 * moves &&
+    y < L.KANA_START_TOP + L.KANA_START_ROWS + KANA_SIDE + 2 * moves;
   const colour = (k) => shot.slice(4 * k, 4 * k + 3);
   for (let k = 0; k < W * H; k++) {
     assert.ok(![MAGENTA, GREEN].includes(String(colour(k))), `key colour at (${k % W}, ${Math.floor(k / W)})`);
@@ -151,11 +157,13 @@ test('a blur pauses the passes under a cover; a click on the margin or the canva
 
 // One game, played with the keyboard and on a phone with the touch controls: each step holds a key or
 // control for a number of passes, lets go and runs one pass more; null passes means press and let go.
+const STEERED_X = L.MATO_START_X + 10;
+const MINE_AT = [STEERED_X + L.MIINA_OFFSET_X, L.MATO_START_Y + L.MIINA_OFFSET_Y];
 const GAME = [
-  ['ArrowRight held moves the worm one pixel a pass', 'ArrowRight', 10, { wormX: 60 }],
+  ['ArrowRight held moves the worm one pixel a pass', 'ArrowRight', 10, { wormX: STEERED_X }],
   ['Space lays a mine in front of the worm and "Miinat" falls to 27', 'Space', null,
-    { wormX: 60, mineAt: [95, 350], miinat: 27 }],
-  ['Esc shows the sign over a standing world', 'Escape', null, { wormX: 60, mineAt: [95, 350], miinat: 27, sign: true }],
+    { wormX: STEERED_X, mineAt: MINE_AT, miinat: 27 }],
+  ['Esc shows the sign over a standing world', 'Escape', null, { wormX: STEERED_X, mineAt: MINE_AT, miinat: 27, sign: true }],
   ['Enter starts a new game', 'Enter', null, { moves: 1 }],
 ];
 async function play(press, release) {

@@ -1,12 +1,11 @@
 #include "pictures/meadow.h"
 
+#include "layout.h"
 #include "painter.h"
 #include "pictures/palette.h"
 
 namespace {
 
-const int SCREEN_WIDTH = 640;
-const int SCREEN_HEIGHT = 480;
 const int BAND_HEIGHT = 64;
 
 Colour meadowGround(Point p)
@@ -44,8 +43,9 @@ void drawHedge(Canvas& canvas, Random& random)
     return scale(mix(rgb(20, 38, 24), rgb(36, 62, 36), depth), 0.94 + 0.12 * fractalNoise(p * (1 / 6.0), 83, 3));
   });
 
-  const double textTop = 32;
-  const double textBottom = 56;
+  // The score line's cells, and a few rows of calm around its letters.
+  const double textTop = SCORE_Y - 5;
+  const double textBottom = SCORE_Y + FONT_CELL + 3;
   for (int leaf = 0; leaf < 1400; ++leaf) {
     const Point where{random.between(-6, SCREEN_WIDTH + 6), random.between(-4, edgeY + 3)};
     const bool quiet = where.y > textTop && where.y < textBottom;

@@ -1,0 +1,34 @@
+// The browser build's stand-ins for two SDL 1.2 calls that the browser's SDL lacks or
+// ignores. They replace SDL's own for every caller, the sprite library included;
+// the desktop builds leave this file out.
+
+#include <SDL.h>
+
+// Every surface of the browser's SDL has the display's format, so a copy is the conversion.
+SDL_Surface* SDL_DisplayFormat(SDL_Surface* surface)
+{
+  return SDL_DisplayFormatAlpha(surface);
+}
+
+// The browser's SDL ignores colour keys. Keyed pixels become see-through in the
+// picture itself instead, as SDL compares them: by their colour bits alone. They
+// stay so when the key is taken off, which only the copy under a sprite does.
+int SDL_SetColorKey(SDL_Surface* surface, int flag, Uint32 key)
+{
+  if ((flag & SDL_SRCCOLORKEY) == 0) {
+    return 0;
+  }
+  SDL_PixelFormat* format = surface->format;
+  Uint32 colourBits = format->Rmask | format->Gmask | format->Bmask;
+  SDL_LockSurface(surface);
+  for (int y = 0; y < surface->h; ++y) {
+    Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
+    for (int x = 0; x < surface->w; ++x) {
+      if ((row[x] & colourBits) == (key & colourBits)) {
+        row[x] = 0;
+      }
+    }
+  }
+  SDL_UnlockSurface(surface);
+  return 0;
+}

@@ -1,0 +1,22 @@
+# The browser build: kanamiina.js with its WebAssembly and data package, and the page,
+# side by side at the top of the build tree.
+
+# The data travels with its pictures as PNG, LZ4-packed, so that a first visit downloads under 700 KB.
+file(GLOB_RECURSE KANAMIINA_DATA CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/*)
+set(WEB_DATA ${PROJECT_BINARY_DIR}/data)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/data.made
+  COMMAND rm -rf ${WEB_DATA}
+  COMMAND ${PROJECT_SOURCE_DIR}/tools/web-pictures ${PROJECT_SOURCE_DIR}/data ${WEB_DATA}
+  COMMAND touch ${PROJECT_BINARY_DIR}/data.made
+  DEPENDS ${KANAMIINA_DATA} ${PROJECT_SOURCE_DIR}/tools/web-pictures)
+add_custom_target(web_data DEPENDS ${PROJECT_BINARY_DIR}/data.made)
+add_dependencies(kanamiina web_data)
+
+set_target_properties(kanamiina PROPERTIES SUFFIX .js LINK_DEPENDS ${PROJECT_BINARY_DIR}/data.made)
+target_link_options(kanamiina PRIVATE -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sLZ4
+  "SHELL:--preload-file ${WEB_DATA}@data" --use-preload-plugins)
+
+foreach(page index.html page.css page.js)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/${page} ${PROJECT_BINARY_DIR}/${page} COPYONLY)
+endforeach()
+configure_file(${PROJECT_SOURCE_DIR}/desktop/icons/32x32/kanamiina.png ${PROJECT_BINARY_DIR}/kanamiina.png COPYONLY)
