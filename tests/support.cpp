@@ -25,18 +25,18 @@ Uint32 rgbAt(SDL_Surface* surface, int x, int y)
   return (r << 16) | (g << 8) | b;
 }
 
-void blit(SDL_Surface* source, SDL_Surface* target, int x, int y)
+void blit(SDL_Surface* source, SDL_Surface* target, int x, int y, SDL_Rect* part)
 {
   SDL_Rect where = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
-  SDL_BlitSurface(source, nullptr, target, &where);
+  SDL_BlitSurface(source, part, target, &where);
 }
 
-void drawScoreLine(SDL_Surface* target, SDLFont* font, int points, int miinat)
+void drawScoreLine(SDL_Surface* target, const DrawText& drawText, int points, int miinat)
 {
-  drawString(target, font, 5, 37, "Pisteet:");
-  drawString(target, font, 60, 37, "%d", points);
-  drawString(target, font, 570, 37, "Miinat:");
-  drawString(target, font, 610, 37, "%d", miinat);
+  drawText(target, 5, 37, "Pisteet:");
+  drawText(target, 60, 37, std::to_string(points));
+  drawText(target, 570, 37, "Miinat:");
+  drawText(target, 610, 37, std::to_string(miinat));
 }
 
 SDL_Surface* plainPicture(const std::string& path, Uint32 key)
@@ -72,9 +72,10 @@ testing::AssertionResult sameRegion(SDL_Surface* actual, SDL_Surface* expected, 
   for (int row = y; row < y + h; ++row) {
     for (int column = x; column < x + w; ++column) {
       if (rgbAt(actual, column, row) != rgbAt(expected, column, row)) {
-        return testing::AssertionFailure() << std::hex << "pixel (" << std::dec << column << ", " << row << ") is "
-                                           << std::hex << rgbAt(actual, column, row) << ", expected "
-                                           << rgbAt(expected, column, row);
+        // Each piece streamed into an AssertionResult is formatted afresh: the colours are put in hex here.
+        std::ostringstream colours;
+        colours << std::hex << rgbAt(actual, column, row) << ", expected " << rgbAt(expected, column, row);
+        return testing::AssertionFailure() << "pixel (" << column << ", " << row << ") is " << colours.str();
       }
     }
   }
