@@ -1,4 +1,4 @@
-#include "font.h"
+#include "layout.h"
 #include "platform.h"
 #include "support.h"
 
@@ -24,22 +24,22 @@ const char* const WINDOWS_GAME = getenv("KANAMIINA_WINDOWS");
 
 // An X server as big as the game's picture, so that full screen shows it unscaled over the whole
 // screen with every SDL, and the committed pictures to compare with.
+const std::string SCREEN_SIZE = std::to_string(SCREEN_WIDTH) + "x" + std::to_string(SCREEN_HEIGHT) + "x24";
 struct Server
 {
   pid_t xvfb = 0;
   std::string display = ":";
   Display* x = nullptr;
-  SDLFont* font = initFont((DATA + "fontti").c_str());
   SDL_Surface* background = plainPicture(DATA + "bg.bmp");
   SDL_Surface* sign = plainPicture(DATA + "peliohi.bmp", GREEN);
-  SDL_Surface* shot = makeSurface(640, 480, BLACK);
-  SDL_Surface* expected = makeSurface(640, 480, BLACK);
+  SDL_Surface* shot = makeSurface(SCREEN_WIDTH, SCREEN_HEIGHT, BLACK);
+  SDL_Surface* expected = makeSurface(SCREEN_WIDTH, SCREEN_HEIGHT, BLACK);
 
   Server()
   {
     int ready[2];
     if (pipe(ready) == 0 && (xvfb = fork()) == 0) {
-      execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-screen", "0", "640x480x24",
+      execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-screen", "0", SCREEN_SIZE.c_str(),
              "-nolisten", "tcp", static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -59,6 +59,31 @@ struct Server
     waitpid(xvfb, nullptr, 0);
   }
 };
+
+// Text from the committed font as its files lay it out, without the font's code: "font.raw" holds
+// the coverage of 16 x 16 cells of FONT_CELL pixels, character by character row by row, and "font.dat"
+// each character's width. A glyph is cut two pixels wider than its width around the middle of its
+// cell and drawn in white with its coverage as alpha; the next starts its width further on.
+void drawPlainText(SDL_Surface* target, int x, int y, const std::string& text)
+{
+  const int SHEET = 16 * FONT_CELL;
+  static const std::string widths = readFile(DATA + "fontti/font.dat");
+  static SDL_Surface* sheet = [] {
+    std::string coverage = readFile(DATA + "fontti/font.raw");
+    SDL_Surface* white = SDL_CreateRGBSurface(SDL_SWSURFACE, SHEET, SHEET, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
+    for (size_t i = 0; i < coverage.size(); ++i) {
+      static_cast<Uint32*>(white->pixels)[i] = static_cast<Uint8>(coverage[i]) << 24 | WHITE;
+    }
+    return white;
+  }();
+  for (unsigned char c : text) {
+    int width = static_cast<Uint8>(widths[c]);
+    SDL_Rect glyph = {static_cast<Sint16>(c % 16 * FONT_CELL + FONT_CELL / 2 - width / 2),
+                      static_cast<Sint16>(c / 16 * FONT_CELL), static_cast<Uint16>(width + 2), FONT_CELL};
+    blit(sheet, target, x, y, &glyph);
+    x += width;
+  }
+}
 
 // One server for all the tests of a program, started with the first.
 Server& sharedServer()
@@ -89,7 +114,7 @@ protected:
       }
       _exit(127);
     }
-    ASSERT_TRUE(waitFor([&] { return look() && wormAt(50, 320); }));
+    ASSERT_TRUE(waitFor([&] { return look() && wormAt(MATO_START_X, MATO_START_Y); }));
     // The first frame came after the look before the one that saw it began.
     started = lookBefore;
   }
@@ -106,11 +131,11 @@ protected:
   bool look()
   {
     lookBefore = std::exchange(lookStarted, Clock::now());
-    XImage* image = XGetImage(server.x, DefaultRootWindow(server.x), 0, 0, 640, 480, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(server.x, DefaultRootWindow(server.x), 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, AllPlanes, ZPixmap);
     if (image == nullptr) {
       return false;
     }
-    SDL_Surface* seen = SDL_CreateRGBSurfaceFrom(image->data, 640, 480, image->bits_per_pixel, image->bytes_per_line,
+    SDL_Surface* seen = SDL_CreateRGBSurfaceFrom(image->data, SCREEN_WIDTH, SCREEN_HEIGHT, image->bits_per_pixel, image->bytes_per_line,
                                                  image->red_mask, image->green_mask, image->blue_mask, 0);
     blit(seen, server.shot, 0, 0);
     SDL_FreeSurface(seen);
@@ -119,7 +144,7 @@ protected:
   }
 
   // Whether the region shows the background with what draw adds to it.
-  bool shows(int left, int top, int w, int h, const std::function<void(SDL_Surface*)>& draw)
+  testing::AssertionResult shows(int left, int top, int w, int h, const std::function<void(SDL_Surface*)>& draw)
   {
     blit(server.background, server.expected, 0, 0);
     draw(server.expected);
@@ -139,15 +164,17 @@ protected:
   bool signShows()
   {
     // Chickens may walk under the sign's see-through edge: its middle is opaque.
-    return look() && shows(215, 150, 210, 180, [&](SDL_Surface* on) { blit(server.sign, on, 165, 100); });
+    return look() && shows(GAMEOVER_X + 50, GAMEOVER_Y + 50, 210, 180,
+                           [&](SDL_Surface* on) { blit(server.sign, on, GAMEOVER_X, GAMEOVER_Y); });
   }
 
-  // Chickens start 37 rows below the score line and climb a row a pass at most, so for 36 passes
-  // after the first frame it shows whole; a check that came later than that cannot tell.
+  // Chickens start some rows below the score line and climb a row a pass at most, so for a pass
+  // fewer after the first frame it shows whole; a check that came later than that cannot tell.
   void expectScoreLine(int points, int miinat)
   {
-    bool reads = shows(0, 37, 640, 16, [&](SDL_Surface* on) { drawScoreLine(on, server.font, points, miinat); });
-    if (Clock::now() - started >= std::chrono::milliseconds(static_cast<int>(36 * PASS_MS))) {
+    testing::AssertionResult reads =
+      shows(0, SCORE_Y, SCREEN_WIDTH, FONT_CELL, [&](SDL_Surface* on) { drawScoreLine(on, drawPlainText, points, miinat); });
+    if (Clock::now() - started >= std::chrono::milliseconds(static_cast<int>((KANA_START_TOP - SCORE_Y - FONT_CELL - 1) * PASS_MS))) {
       GTEST_SKIP() << "the check came too late to see the score line whole";
     }
     // The Windows game blends its letters with its own classic SDL 1.2.15; sdl12-compat (1.2.50 and
@@ -198,8 +225,9 @@ TEST_F(EndToEnd, FirstFrameShowsTheScoreLineAndSpaceLaysAMineBesideTheWormAndThe
 {
   expectScoreLine(0, 28);
   tap(XK_space);
-  // The mine lies under the worm, at (85, 350): its right half shows beside the worm.
-  ASSERT_TRUE(waitFor([&] { return look() && spriteAt(plainFrames("miina"), 85, 350, 100, 15); }));
+  // The mine lies under the worm, at its start plus the mine's offset: its right half shows beside the worm.
+  const int mineX = MATO_START_X + MIINA_OFFSET_X, mineY = MATO_START_Y + MIINA_OFFSET_Y;
+  ASSERT_TRUE(waitFor([&] { return look() && spriteAt(plainFrames("miina"), mineX, mineY, mineX + 15, 15); }));
   expectScoreLine(0, 27);
 }
 
@@ -214,7 +242,7 @@ TEST_F(EndToEnd, WormIsSteeredAtTheSteadyPace)
   int ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - pressed).count();
   int moved = 0;
   ASSERT_TRUE(waitFor([&] {
-    for (moved = look() ? 1 : 200; moved < 200 && !wormAt(50 + moved, 320); ++moved) {
+    for (moved = look() ? 1 : 200; moved < 200 && !wormAt(MATO_START_X + moved, MATO_START_Y); ++moved) {
     }
     return moved < 200;
   }));
@@ -227,7 +255,7 @@ TEST_F(EndToEnd, EscShowsTheSignEnterStartsANewGameEscEscQuits)
   tap(XK_Escape);
   ASSERT_TRUE(waitFor([&] { return signShows(); }));
   tap(XK_Return);
-  EXPECT_TRUE(waitFor([&] { return !signShows() && wormAt(50, 320); }));
+  EXPECT_TRUE(waitFor([&] { return !signShows() && wormAt(MATO_START_X, MATO_START_Y); }));
   // SDL takes a release and a press at one instant for a held key's repeat: one Esc at a time.
   tap(XK_Escape);
   EXPECT_TRUE(waitFor([&] { return signShows(); }));

@@ -181,18 +181,6 @@ TEST(GameRun, DamagedDataIsReportedAndTheGameQuitsWhenAskedWithinItsMemory)
        dir.write("data/kuvake.bmp", picture(16383, INT32_MIN, 24));
      },
      {"peliohi.bmp"}},
-    {"one picture on the 1024 frame lines of every set",
-     [](const TempDir& dir) {
-       std::string info = "FILES: 1024\n";
-       for (int i = 0; i < 1024; ++i) {
-         info += "bg.bmp 100 255 0 255\n";
-       }
-       for (std::string set : {"mato/", "kana/", "miina/"}) {
-         dir.write("data/" + set + "info", info);
-         fs::copy_file(DATA + "bg.bmp", dir.path("data/" + set + "bg.bmp"));
-       }
-     },
-     {}},
     {"a picture of 16000 x 16000 pixels of 1 bit in every place of one",
      [](const TempDir& dir) {
        dir.write("data/bg.bmp", picture(16000, 16000, 1, std::string(8 + 2000 * 16000, '\0')));
@@ -225,7 +213,8 @@ TEST(GameRun, DamagedDataIsReportedAndTheGameQuitsWhenAskedWithinItsMemory)
 }
 
 // On damaged data the game reads nothing unset and loses no memory of its own from start-up, through
-// frames, to the exit.
+// frames, to the exit. The icon is whole, so that the window's icon is made and freed; the chickens'
+// first frame has no colours, so that their set refuses it after SDL has read it.
 TEST(Memcheck, DamagedDataIsReportedAndStartUpFramesAndExitAreClean)
 {
   TempDir dir;
@@ -233,8 +222,7 @@ TEST(Memcheck, DamagedDataIsReportedAndStartUpFramesAndExitAreClean)
   dir.write("data/bg.bmp", pictureWithoutColours());
   dir.write("data/peliohi.bmp", readFile(DATA + "peliohi.bmp").substr(0, 1000));
   dir.write("data/mato/info", "FILES: 1000\nmato0.bmp 1 -1 0 0\n../kana/kana0.bmp\n");
-  dir.write("data/kana/kana0.bmp", readFile(DATA + "kana/kana0.bmp").substr(0, 3000));
-  dir.write("data/kana/kana1.bmp", pictureWithoutColours());
+  dir.write("data/kana/kana0.bmp", pictureWithoutColours());
   dir.replaceWithDirectory("data/miina/info");
   std::vector<std::string> command = {KANAMIINA};
 #if !defined(__SANITIZE_ADDRESS__)

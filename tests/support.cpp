@@ -27,18 +27,18 @@ Uint32 rgbAt(SDL_Surface* surface, int x, int y)
   return (r << 16) | (g << 8) | b;
 }
 
-void blit(SDL_Surface* source, SDL_Surface* target, int x, int y)
+void blit(SDL_Surface* source, SDL_Surface* target, int x, int y, SDL_Rect* part)
 {
   SDL_Rect where = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
-  SDL_BlitSurface(source, nullptr, target, &where);
+  SDL_BlitSurface(source, part, target, &where);
 }
 
-void drawScoreLine(SDL_Surface* target, SDLFont* font, int points, int miinat)
+void drawScoreLine(SDL_Surface* target, const DrawText& drawText, int points, int miinat)
 {
-  drawString(target, font, PISTEET_X, SCORE_Y, "Pisteet:");
-  drawString(target, font, SCORE_X, SCORE_Y, "%d", points);
-  drawString(target, font, MIINAT_LABEL_X, SCORE_Y, "Miinat:");
-  drawString(target, font, MIINAT_X, SCORE_Y, "%d", miinat);
+  drawText(target, PISTEET_X, SCORE_Y, "Pisteet:");
+  drawText(target, SCORE_X, SCORE_Y, std::to_string(points));
+  drawText(target, MIINAT_LABEL_X, SCORE_Y, "Miinat:");
+  drawText(target, MIINAT_X, SCORE_Y, std::to_string(miinat));
 }
 
 SDL_Surface* plainPicture(const std::string& path, Uint32 key)
@@ -74,9 +74,10 @@ testing::AssertionResult sameRegion(SDL_Surface* actual, SDL_Surface* expected, 
   for (int row = y; row < y + h; ++row) {
     for (int column = x; column < x + w; ++column) {
       if (rgbAt(actual, column, row) != rgbAt(expected, column, row)) {
-        return testing::AssertionFailure() << std::hex << "pixel (" << std::dec << column << ", " << row << ") is "
-                                           << std::hex << rgbAt(actual, column, row) << ", expected "
-                                           << rgbAt(expected, column, row);
+        // Each piece streamed into an AssertionResult is formatted afresh: the colours are put in hex here.
+        std::ostringstream colours;
+        colours << std::hex << rgbAt(actual, column, row) << ", expected " << rgbAt(expected, column, row);
+        return testing::AssertionFailure() << "pixel (" << column << ", " << row << ") is " << colours.str();
       }
     }
   }

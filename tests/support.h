@@ -4,8 +4,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "font.h"
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,9 +16,12 @@ const std::string DATA = std::string(SOURCE_DIR) + "/data/";
 // A 32-bit surface in the display's format, filled with one colour.
 SDL_Surface* makeSurface(int width, int height, Uint32 rgb);
 Uint32 rgbAt(SDL_Surface* surface, int x, int y);
-void blit(SDL_Surface* source, SDL_Surface* target, int x, int y);
-// The score line as the game draws it along the top.
-void drawScoreLine(SDL_Surface* target, SDLFont* font, int points, int miinat);
+// Blits the part of the source, or all of it, with its top-left corner at (x, y).
+void blit(SDL_Surface* source, SDL_Surface* target, int x, int y, SDL_Rect* part = nullptr);
+// Draws a text with its top-left corner at (x, y) of the target.
+using DrawText = std::function<void(SDL_Surface* target, int x, int y, const std::string& text)>;
+// The score line as the game draws it along the top, each text drawn by drawText.
+void drawScoreLine(SDL_Surface* target, const DrawText& drawText, int points, int miinat);
 // A picture the plain way: in the display's format, keyed unless key is NO_KEY, never run-length coded.
 SDL_Surface* plainPicture(const std::string& path, Uint32 key = NO_KEY);
 // The frames of a committed set in the order its info file shows them, as plain pictures.
