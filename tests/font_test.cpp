@@ -126,6 +126,9 @@ TEST_F(FontTest, MissingBytesReadAsFullCoverageAndWidth255)
   freeFont(font);
   ASSERT_NE(font = initFont(dir.path().c_str(), -1.0f, 0.99f, 40000.0f, 0.5f), nullptr);
   EXPECT_EQ(std::vector<Uint8>(font->pixels, font->pixels + 4), (std::vector<Uint8>{1, 0, 0, 8}));
+  Uint8 r, g, b, a;
+  SDL_GetRGBA(*static_cast<Uint32*>(font->image->pixels), font->image->format, &r, &g, &b, &a);
+  EXPECT_EQ((std::vector<int>{r, g, b, a}), (std::vector<int>{1, 0, 0, 8})) << "in the display's format";
   freeFont(font);
   ASSERT_NE(font = initFont(dir.path().c_str(), 2.0f, 2.0f, 1.0f, 128.0f), nullptr);
   EXPECT_EQ(std::vector<Uint8>(font->pixels, font->pixels + 4), (std::vector<Uint8>{254, 254, 255, 0}));
