@@ -164,6 +164,21 @@ SDL_Surface* SDL_DisplayFormat(SDL_Surface* surface)
   return SDL_DisplayFormatAlpha(surface);
 }
 
+// The browser's SDL copies pixels handed to it one byte at a time in script; a locked
+// surface of the same format takes them in one copy a row, and shows them once unlocked.
+SDL_Surface* SDL_CreateRGBSurfaceFrom(void* pixels, int width, int height, int depth, int pitch, Uint32 rmask,
+                                      Uint32 gmask, Uint32 bmask, Uint32 amask)
+{
+  SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, depth, rmask, gmask, bmask, amask);
+  SDL_LockSurface(surface);
+  for (int y = 0; y < height; ++y) {
+    memcpy(static_cast<Uint8*>(surface->pixels) + y * surface->pitch, static_cast<Uint8*>(pixels) + y * pitch,
+           surface->pitch);
+  }
+  SDL_UnlockSurface(surface);
+  return surface;
+}
+
 // The browser's SDL ignores colour keys. Keyed pixels become see-through in the
 // picture itself instead, as SDL compares them: by their colour bits alone. They
 // stay so when the key is taken off, which only the copy under a sprite does.
