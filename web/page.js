@@ -151,8 +151,13 @@ document.getElementById('again').addEventListener('click', function () {
   location.reload();
 });
 
-// The game's WebAssembly compiles while the script around it still loads.
-var compiledGame = WebAssembly.compileStreaming(fetch('kanamiina.wasm', { credentials: 'same-origin' }));
+// The game's WebAssembly compiles while the script around it still loads; as it arrives where the
+// server says what it is, after it has arrived elsewhere.
+var compiledGame = fetch('kanamiina.wasm', { credentials: 'same-origin' }).then(function (response) {
+  return WebAssembly.compileStreaming(response.clone()).catch(function () {
+    return response.arrayBuffer().then(WebAssembly.compile);
+  });
+});
 
 var Module = {
   canvas: canvas,
