@@ -106,7 +106,8 @@ bool fillSheet(SDLFont* font, FILE* raw, float r, float g, float b, float a)
   return true;
 }
 
-// Turns the pixel buffer into a sheet in the display's format with alpha.
+// Turns the pixel buffer into a sheet in the display's format with alpha. (The browser build
+// gives the sheet a copy of the buffer at once: game/browser_sdl.cpp.)
 SDL_Surface* convertSheet(SDLFont* font)
 {
   SDL_Surface* sheet = SDL_CreateRGBSurfaceFrom(font->pixels, font->size, font->size, 32, font->size * 4,

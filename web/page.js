@@ -41,9 +41,11 @@ function toggleFullScreen() {
   canvas.focus();
 }
 
-// The passes stand still while the canvas does not have the keys.
+// The passes stand still while the canvas does not have the keys or the page is hidden.
+var paused = false;
 function setPaused(pause) {
   if (running) {
+    paused = pause;
     pausedCover.hidden = !pause;
     Module._PausePasses(pause ? 1 : 0);
   }
@@ -55,11 +57,16 @@ document.addEventListener('visibilitychange', function () {
     setPaused(true);
   }
 });
+// A page shown again may have kept the keys: a click or a key then resumes the passes without a focus change.
+function play() {
+  canvas.focus();
+  setPaused(document.hidden);
+}
 
 // Emscripten's SDL keeps a click from focusing the canvas: a click or tap anywhere but on a button gives it the keys.
 document.addEventListener('pointerdown', function (event) {
   if (!event.target.closest('button')) {
-    canvas.focus();
+    play();
   }
 }, true);
 document.addEventListener('mousedown', function (event) {
@@ -78,8 +85,10 @@ window.addEventListener('keydown', function (event) {
   }
   if (event.altKey || !(event.code in KEY_CODES)) {
     event.stopImmediatePropagation();
-  } else if (event.target !== canvas && !event.target.closest('button')) {
-    canvas.focus();
+  } else if ((paused || event.target !== canvas) && !event.target.closest('button')) {
+    // The key that gives the game its keys back is not played.
+    event.stopImmediatePropagation();
+    play();
   }
 }, true);
 
@@ -142,14 +151,52 @@ document.getElementById('again').addEventListener('click', function () {
   location.reload();
 });
 
+// The game's WebAssembly compiles while the script around it still loads; as it arrives where the
+// server says what it is, after it has arrived elsewhere.
+var compiledGame = fetch('kanamiina.wasm', { credentials: 'same-origin' }).then(function (response) {
+  return WebAssembly.compileStreaming(response.clone()).catch(function () {
+    return response.arrayBuffer().then(WebAssembly.compile);
+  });
+});
+
 var Module = {
   canvas: canvas,
+  instantiateWasm: function (imports, receive) {
+    compiledGame.then(function (compiled) {
+      return WebAssembly.instantiate(compiled, imports).then(function (instance) {
+        receive(instance, compiled);
+      });
+    }).catch(function (error) {
+      Module.onAbort(error);
+    });
+    return {};
+  },
+  // Where the browser lets a script decode pictures, they decode off the page's thread, all at once,
+  // with no image element or blob on the way; elsewhere Emscripten's own plugin decodes them.
+  preloadPlugins: [{
+    canHandle: function (name) { return typeof ImageDecoder !== 'undefined' && /\.bmp$/.test(name); },
+    handle: function (bytes, name, onload, onerror) {
+      var decoder = new ImageDecoder({ data: bytes, type: bytes[0] === 0x89 ? 'image/png' : 'image/bmp' });
+      decoder.decode().then(function (decoded) {
+        decoder.close();
+        return createImageBitmap(decoded.image).finally(function () { decoded.image.close(); });
+      }).then(function (picture) {
+        Module.preloadedImages[name] = picture;
+        onload(bytes);
+      }, onerror);
+    },
+  }],
   keyboardListeningElement: canvas,
   setStatus: function (text) {
     var downloaded = /\((\d+)\/(\d+)\)/.exec(text);
     if (downloaded) {
       progress.value = downloaded[1] / downloaded[2];
       statusLine.textContent = 'Loading ' + Math.floor(100 * progress.value) + ' %';
+    }
+    // With the data in, the page needs no more news; without a listener the game starts at once,
+    // where Emscripten would first give the page a turn to show that it runs.
+    if (progress.value === 1) {
+      delete Module.setStatus;
     }
   },
   // Emscripten's SDL says once that it copies a picture into memory, as the sprites need: nothing for the player.
