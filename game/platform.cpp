@@ -147,10 +147,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void PausePasses(int pause)
   paused = pause != 0;
 }
 
-// The browser's own loop calls back; a pass must not block it.
+// The browser's own loop calls back; a pass must not block it. The first pass runs at once,
+// so that the first frame shows with the next display frame.
 void RunFrameLoop(Pass pass)
 {
   browserPass = pass;
+  BrowserFrame();
   emscripten_set_main_loop(BrowserFrame, 0, 1);
 }
 

@@ -106,16 +106,16 @@ async function open(viewport, path = 'build-web/index.html') {
   opened.on('response', (response) => response.status() >= 400 && problems.push(`${response.status()} ${response.url()}`));
   await opened.setViewport(viewport);
   await opened.setCacheEnabled(false);
-  // Holds the loop once it has made holdAt passes: checked every display frame, as passes run. The game asks
-  // for its frames after this check has, so its first pass showed in the frame before the one that sees it.
+  // Holds the loop once it has made holdAt passes: checked every display frame, as passes run. The game makes
+  // its first pass as it starts, between display frames, so the first check that sees it is in the frame
+  // that shows it: the floor page takes its time the same way.
   await opened.evaluateOnNewDocument(() => {
     window.holdAt = 1;
     const hold = () => {
       if (window.Module && Module.calledRun && Module._PassCount() >= window.holdAt) {
-        window.firstFrameAt ??= window.checkedAt;
+        window.firstFrameAt ??= performance.now();
         Module.pauseMainLoop();
       }
-      window.checkedAt = performance.now();
       requestAnimationFrame(hold);
     };
     requestAnimationFrame(hold);
