@@ -1,6 +1,8 @@
 // The browser build's stand-ins for three SDL 1.2 calls that the browser's SDL lacks or
 // ignores. They replace SDL's own for every caller, the sprite and font libraries included;
-// the desktop builds leave this file out.
+// the desktop builds leave this file out, and would get nothing from it.
+
+#ifdef __EMSCRIPTEN__
 
 #include <SDL.h>
 
@@ -53,3 +55,5 @@ int SDL_SetColorKey(SDL_Surface* surface, int flag, Uint32 key)
   SDL_UnlockSurface(surface);
   return 0;
 }
+
+#endif

@@ -153,6 +153,7 @@ TEST_F(FontTest, LoadsOnlyWhatCanBeDrawn)
     {"a sheet that is a directory", [](const TempDir& dir) { dir.replaceWithDirectory("font.raw"); }, false, 0},
     {"size not a number", [](const TempDir& dir) { dir.write("font.ini", "abc"); }, false, 0},
     {"size 0", [](const TempDir& dir) { dir.write("font.ini", "0"); }, false, 0},
+    {"size 1, the smallest", [](const TempDir& dir) { dir.write("font.ini", "1"); }, true, 5},
     {"cells over 32 pixels", [](const TempDir& dir) { dir.write("font.ini", "513"); }, false, 0},
     {"overflowing size", [](const TempDir& dir) { dir.write("font.ini", "2147483647"); }, false, 0}};
   for (const auto& damage : damages) {
