@@ -61,7 +61,7 @@ data: test-deps build
 
 # The libraries' unit tests under valgrind, so that a read of memory never set shows too.
 test-memcheck:
-	SDL_VIDEODRIVER=dummy valgrind -q --error-exitcode=1 --suppressions=tests/valgrind.supp $(BUILD)/tests/unit_tests --gtest_filter='Sprite*:Font*'
+	SDL_VIDEODRIVER=dummy valgrind -q --leak-check=full --errors-for-leak-kinds=definite --error-exitcode=1 --suppressions=tests/valgrind.supp $(BUILD)/tests/unit_tests --gtest_filter='Sprite*:Font*'
 
 # --- sanitizers and fuzzing ---
 test-sanitize:
