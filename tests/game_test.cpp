@@ -389,6 +389,7 @@ TEST(PaceFrame, SixtyPassesASecondOnAverageAndAfreshAfterAStall)
   } runs[] = {{"idle", 1000, 0, 0, 0, 60, 2000},
               {"10 ms a pass", 1000, 10, 0, 0, 120, 3000},
               {"20 ms a pass: no wait", 1000, 20, 0, 0, 10, 1200},
+              {"a pass due in 1 ms waits for it", 1000, 16, 0, 0, 2, 1033},
               {"a stall of half a second", 1000, 0, 30, 500, 60, 2483},
               {"a pass 60 ms late is made up", 1000, 0, 30, 60, 60, 2000},
               {"the clock wraps", 0xFFFFFE00u, 0, 0, 0, 60, 488}};
