@@ -172,9 +172,12 @@ var Module = {
     return {};
   },
   // Where the browser lets a script decode pictures, they decode off the page's thread, all at once,
-  // with no image element or blob on the way; elsewhere Emscripten's own plugin decodes them.
+  // with no image element or blob on the way; elsewhere Emscripten's own plugin decodes them. Only an
+  // Emscripten that shares its decoded pictures as Module.preloadedImages (3.1.6 does, 3.1.69 not) can take them.
   preloadPlugins: [{
-    canHandle: function (name) { return typeof ImageDecoder !== 'undefined' && /\.bmp$/.test(name); },
+    canHandle: function (name) {
+      return typeof ImageDecoder !== 'undefined' && Module.preloadedImages !== undefined && /\.bmp$/.test(name);
+    },
     handle: function (bytes, name, onload, onerror) {
       var decoder = new ImageDecoder({ data: bytes, type: bytes[0] === 0x89 ? 'image/png' : 'image/bmp' });
       decoder.decode().then(function (decoded) {
