@@ -181,7 +181,7 @@ protected:
     sprite = CSprite{};
     dir.write("info", info);
     EXPECT_EQ(set.init(dir.path().c_str()), 0);
-    sprite.init(&set, target);
+    EXPECT_EQ(sprite.init(&set, target), 0);
     sprite.setSpeed(speed);
     return sprite;
   }
