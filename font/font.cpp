@@ -134,7 +134,6 @@ void readWidths(SDLFont* font, FILE* dat)
 
 void formatText(char (&text)[TEXT_SIZE], const char* fmt, va_list args)
 {
-  text[0] = '\0';
   if (vsnprintf(text, sizeof text, fmt, args) < 0) {
     text[0] = '\0';
   }
