@@ -282,6 +282,10 @@ TEST_F(SpriteTest, SpriteOfAnUnloadedOrEmptySetDrawsNothingAndHasNoSize)
   EXPECT_EQ((std::vector<int>{unloaded->x, unloaded->frameIndex, unloaded->animating, unloaded->lastTicks}),
             (std::vector<int>{0, 0, 0, 0})) << "x, frame, animating, last change";
   EXPECT_TRUE(regionIs(target, 0, 0, 40, 40, BLACK));
+  CSprite loose;
+  loose.set(3, 4);
+  loose.updateBG();
+  EXPECT_EQ(std::make_pair(loose.savedX, loose.savedY), std::make_pair(3, 4)) << "a sprite never given a set";
 }
 
 }
