@@ -471,7 +471,6 @@ TEST(ChooseDrawing, OpenGLIsSoftwareWithoutAnOpenableRenderNode)
   }
   unsetenv("LIBGL_ALWAYS_SOFTWARE");
   EXPECT_TRUE(OpenGLIsSoftware((devices.path() + "/missing").c_str()));
-  auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
   auto before = openFiles();
   OpenGLIsSoftware(devices.path().c_str());
   EXPECT_EQ(openFiles(), before) << "the device directory is closed again";

@@ -110,10 +110,12 @@ TEST(SpriteBase, ReadsTheInfoFileAndItsPictures)
       message = "";
     }
     CSpriteBase set;
+    auto filesBefore = openFiles();
     testing::internal::CaptureStdout();
     int result = set.init(dir.path().c_str());
     fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), message);
+    EXPECT_EQ(openFiles(), filesBefore) << "the info file is closed again";
     EXPECT_EQ(describe(result, set), load.made);
     freeSet(set);
   }
@@ -239,7 +241,7 @@ TEST_F(SpriteTest, FrameChangeTimeIsTheSecondClockReadingAndSizeIsFrameZeros)
 // The patch under a sprite goes back where it was saved, key-coloured pixels and all, once it has been drawn.
 TEST_F(SpriteTest, SavedBackgroundIsRestoredWhereItWasSavedAfterTheFirstDraw)
 {
-  load(THREE_FRAMES);
+  load("FILES: 2\nf0.bmp 100 255 0 255\nbig.bmp 100 255 0 255\n");  // the patch is frame 0's size
   SDL_Surface* scene = makeSurface(40, 40, MAGENTA);
   for (Sint16 y = 0; y < 40; y += 2) {
     SDL_Rect stripe = {0, y, 40, 1};

@@ -16,6 +16,8 @@ const std::string DATA = std::string(SOURCE_DIR) + "/data/";
 // A 32-bit surface in the display's format, filled with one colour.
 SDL_Surface* makeSurface(int width, int height, Uint32 rgb);
 Uint32 rgbAt(SDL_Surface* surface, int x, int y);
+// How many files this process has open.
+long openFiles();
 // Blits the part of the source, or all of it, with its top-left corner at (x, y).
 void blit(SDL_Surface* source, SDL_Surface* target, int x, int y, SDL_Rect* part = nullptr);
 // Draws a text with its top-left corner at (x, y) of the target.
