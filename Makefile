@@ -114,7 +114,7 @@ EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
 
 web:
 	@tools/install-deps $(WEB_PACKAGES)
-	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF -DKANAMIINA_TOOLS=OFF
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel
 	$(EMSCRIPTEN_ENV) cmake --build build-web -j $(JOBS)
 
 # The page in headless Chromium, served from here so that the test can read data/ too.
