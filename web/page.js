@@ -42,10 +42,8 @@ function toggleFullScreen() {
 }
 
 // The passes stand still while the canvas does not have the keys or the page is hidden.
-var paused = false;
 function setPaused(pause) {
   if (running) {
-    paused = pause;
     pausedCover.hidden = !pause;
     Module._PausePasses(pause ? 1 : 0);
   }
@@ -85,7 +83,7 @@ window.addEventListener('keydown', function (event) {
   }
   if (event.altKey || !(event.code in KEY_CODES)) {
     event.stopImmediatePropagation();
-  } else if ((paused || event.target !== canvas) && !event.target.closest('button')) {
+  } else if ((!pausedCover.hidden || event.target !== canvas) && !event.target.closest('button')) {
     // The key that gives the game its keys back is not played.
     event.stopImmediatePropagation();
     play();

@@ -22,7 +22,7 @@ function bmp(name) {
   return { w, h, rgb: (x, y) => { const i = start + (h - 1 - y) * row + 3 * x; return [b[i + 2], b[i + 1], b[i]]; } };
 }
 const [BG, SIGN, GLYPHS, WIDTHS] = [bmp('bg.bmp'), bmp('peliohi.bmp'), data('fontti/font.raw'), data('fontti/font.dat')];
-const KANA_SIDE = 50;
+const KANA_SIDE = bmp('kana/kana0.bmp').h;
 const WORMS = [0, 1, 2, 3].map((i) => bmp(`mato/mato${i}.bmp`));
 const MINES = [0, 1, 2].map((i) => bmp(`miina/miina${i}.bmp`));
 
