@@ -117,8 +117,10 @@ web:
 	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel
 	$(EMSCRIPTEN_ENV) cmake --build build-web -j $(JOBS)
 
-# The page in headless Chromium, served from here so that the test can read data/ too.
+# The page in headless Chromium, and the floor of its SDL to time it against, served from here
+# so that the test can read data/ too.
 test-web: web
+	$(EMSCRIPTEN_ENV) cmake --build build-web --target kanamiina_floor
 	@tools/install-deps chromium-headless-shell
 	@command -v npm >/dev/null || tools/install-deps npm
 	cd tests/web && npm install --no-audit --no-fund --no-package-lock

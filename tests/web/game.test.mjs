@@ -239,12 +239,14 @@ test('the favicon is served; no page logged an error or a warning', async () => 
   assert.deepEqual(problems, []);
 });
 
-// First frame against a page that only draws the background into a canvas, both without a cache.
-test('report: the download of a first visit and its first frame against the floor page', async () => {
-  const times = { game: [], floor: [] };
+// First frame against a page that only draws the background into a canvas, and against the browser's
+// SDL doing no more than that (bench/floor.cpp), all without a cache.
+test('report: the download of a first visit and its first frame against the floor pages', async () => {
+  const times = { game: [], floor: [], sdlFloor: [] };
+  const pages = [['game', undefined], ['floor', 'tests/web/floor.html'], ['sdlFloor', 'build-web/kanamiina_floor.html']];
   let bytes = 0;
   for (let round = 0; round < 5; round++) {
-    for (const [name, path] of [['game', undefined], ['floor', 'tests/web/floor.html']]) {
+    for (const [name, path] of pages) {
       const loaded = await open({ width: 800, height: 600 }, path);
       times[name].push(await loaded.evaluate(() => window.firstFrameAt));
       if (name === 'game') {
@@ -254,8 +256,8 @@ test('report: the download of a first visit and its first frame against the floo
     }
   }
   const median = (list) => list.sort((a, b) => a - b)[list.length >> 1];
-  const [game, floor] = [median(times.game), median(times.floor)];
+  const [game, floor, sdlFloor] = [median(times.game), median(times.floor), median(times.sdlFloor)];
   console.log(`# first visit: ${bytes} bytes; first frame ${game.toFixed(0)} ms, floor ${floor.toFixed(0)} ms, ` +
-    `ratio ${(game / floor).toFixed(2)}`);
+    `ratio ${(game / floor).toFixed(2)}; SDL's floor ${sdlFloor.toFixed(0)} ms, ratio ${(sdlFloor / floor).toFixed(2)}`);
   assert.ok(bytes <= 700000, `a first visit downloads ${bytes} bytes`);
 });
