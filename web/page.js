@@ -157,6 +157,12 @@ var compiledGame = fetch('kanamiina.wasm', { credentials: 'same-origin' }).then(
   });
 });
 
+// Where Emscripten's SDL looks for the pictures decoded as the data loaded: Emscripten 3.1.6 keeps them
+// in Module.preloadedImages, 3.1.69 in a preloadedImages of the page's own.
+function decodedPictures() {
+  return Module.preloadedImages || window.preloadedImages;
+}
+
 var Module = {
   canvas: canvas,
   instantiateWasm: function (imports, receive) {
@@ -170,11 +176,10 @@ var Module = {
     return {};
   },
   // Where the browser lets a script decode pictures, they decode off the page's thread, all at once,
-  // with no image element or blob on the way; elsewhere Emscripten's own plugin decodes them. Only an
-  // Emscripten that shares its decoded pictures as Module.preloadedImages (3.1.6 does, 3.1.69 not) can take them.
+  // with no image element or blob on the way; elsewhere Emscripten's own plugin decodes them.
   preloadPlugins: [{
     canHandle: function (name) {
-      return typeof ImageDecoder !== 'undefined' && Module.preloadedImages !== undefined && /\.bmp$/.test(name);
+      return typeof ImageDecoder !== 'undefined' && decodedPictures() !== undefined && /\.bmp$/.test(name);
     },
     handle: function (bytes, name, onload, onerror) {
       var decoder = new ImageDecoder({ data: bytes, type: bytes[0] === 0x89 ? 'image/png' : 'image/bmp' });
@@ -182,7 +187,7 @@ var Module = {
         decoder.close();
         return createImageBitmap(decoded.image).finally(function () { decoded.image.close(); });
       }).then(function (picture) {
-        Module.preloadedImages[name] = picture;
+        decodedPictures()[name] = picture;
         onload(bytes);
       }, onerror);
     },
