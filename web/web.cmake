@@ -12,8 +12,11 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/data.made
 add_custom_target(web_data DEPENDS ${PROJECT_BINARY_DIR}/data.made)
 add_dependencies(kanamiina web_data)
 
+# How each program of the browser build links, the game and the floor below alike.
+set(WEB_LINK_OPTIONS -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web)
+
 set_target_properties(kanamiina PROPERTIES SUFFIX .js LINK_DEPENDS ${PROJECT_BINARY_DIR}/data.made)
-target_link_options(kanamiina PRIVATE -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sLZ4
+target_link_options(kanamiina PRIVATE ${WEB_LINK_OPTIONS} -sLZ4
   "SHELL:--preload-file ${WEB_DATA}@data" --use-preload-plugins)
 
 foreach(page index.html page.css page.js)
@@ -28,6 +31,6 @@ add_executable(kanamiina_floor EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/floo
 target_link_libraries(kanamiina_floor PRIVATE lesson3)
 add_dependencies(kanamiina_floor web_data)
 set_target_properties(kanamiina_floor PROPERTIES SUFFIX .html LINK_DEPENDS ${PROJECT_SOURCE_DIR}/bench/web-floor.html)
-target_link_options(kanamiina_floor PRIVATE -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
+target_link_options(kanamiina_floor PRIVATE ${WEB_LINK_OPTIONS}
   "SHELL:--preload-file ${WEB_DATA}/bg.bmp@data/bg.bmp" --use-preload-plugins
   "SHELL:--shell-file ${PROJECT_SOURCE_DIR}/bench/web-floor.html" -sMINIFY_HTML=0)
