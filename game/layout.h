@@ -26,6 +26,12 @@ const int KANA_START_ROWS = 20;
 const int GAMEOVER_X = 165;
 const int GAMEOVER_Y = 100;
 
+// The pause sign's size, and its top-left corner that centres it on the field.
+const int TAUKO_WIDTH = 310;
+const int TAUKO_HEIGHT = 220;
+const int TAUKO_X = 165;
+const int TAUKO_Y = 130;
+
 // The score line along the top: "Pisteet:" and the points, "Miinat:" and the mines left.
 const int SCORE_Y = 37;
 const int PISTEET_X = 5;

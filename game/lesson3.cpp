@@ -1,6 +1,8 @@
 #include "lesson3.h"
 
 #include "layout.h"
+#include "pad.h"
+#include "pause.h"
 #include "platform.h"
 
 #include <cstdio>
@@ -36,6 +38,7 @@ const Suunta SUUNNAT[SUUNTA_CODES + 1] = {
 SDL_Surface* screen;
 SDL_Surface* back;
 SDL_Surface* gameoverimg;
+SDL_Surface* taukoimg;
 CSpriteBase matobase;
 CSprite mato;
 int gameover;
@@ -112,10 +115,11 @@ void DrawScore()
   drawString(screen, font, MIINAT_X, SCORE_Y, "%d", miinat);
 }
 
-// Mines lie under the chickens, and the chickens under the worm.
+// Mines lie under the chickens, and the chickens under the worm. Black is mapped, since
+// the browser's SDL takes a colour of 0 for see-through.
 void DrawScene()
 {
-  SDL_FillRect(screen, NULL, 0);
+  SDL_FillRect(screen, NULL, SDL_MapRGB(screen->format, 0, 0, 0));
   DrawBG();
   DrawScore();
   for (int i = 0; i < MIINA_SLOTS; ++i) {
@@ -131,6 +135,9 @@ void DrawScene()
   mato.draw();
   if (gameover != 0) {
     DrawIMG(gameoverimg, GAMEOVER_X, GAMEOVER_Y);
+  }
+  if (Paused()) {
+    DrawIMG(taukoimg, TAUKO_X, TAUKO_Y);
   }
   SDL_Flip(screen);
 }
@@ -220,6 +227,7 @@ void LoadGame()
     SDL_SetColorKey(back, SDL_SRCCOLORKEY | SDL_RLEACCEL, ~(format->Rmask | format->Gmask | format->Bmask));
   }
   gameoverimg = LoadSign("data/peliohi.bmp");
+  taukoimg = LoadSign("data/tauko.bmp");
   matobase.init("data/mato");
 
   kanabase.init("data/kana");
@@ -238,9 +246,19 @@ void LoadGame()
   score = 0;
   SDL_ShowCursor(0);
   font = initFont("data/fontti");
+  InitPads();
 }
 
-// Esc ends a game, and quits when the game is already over.
+// The key an event presses, on the keyboard or a pad; SDLK_UNKNOWN for any other event.
+static SDLKey KeyPressed(const SDL_Event& event)
+{
+  if (event.type == SDL_KEYDOWN) {
+    return event.key.keysym.sym;
+  }
+  return PadKey(event, gameover != 0);
+}
+
+// Esc ends a game, and quits when the game is already over. The pause takes its keys first.
 int HandleEvents()
 {
   int done = 0;
@@ -249,13 +267,13 @@ int HandleEvents()
     if (event.type == SDL_QUIT) {
       done = 1;
     }
-    if (event.type != SDL_KEYDOWN) {
-      continue;
-    }
-    SDLKey key = event.key.keysym.sym;
+    SDLKey key = KeyPressed(event);
     // Alt+Enter switches between full screen and a window, where the driver can, and starts no game.
-    if (key == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT)) {
+    if (key == SDLK_RETURN && event.type == SDL_KEYDOWN && (event.key.keysym.mod & KMOD_ALT)) {
       SDL_WM_ToggleFullScreen(screen);
+      key = SDLK_UNKNOWN;
+    }
+    if (PauseTakes(event, key, gameover == 0)) {
       continue;
     }
     if (key == SDLK_ESCAPE) {
@@ -274,28 +292,28 @@ int HandleEvents()
   return done;
 }
 
-// Each held arrow moves the worm a pixel, each clamp on what the one before left.
-void MoveMato(const Uint8* keys)
+// Each held direction moves the worm a pixel, each clamp on what the one before left.
+void MoveMato(const Steering& held)
 {
-  if (keys[KEY_UP]) {
+  if (held.up) {
     mato.yadd(-1);
     if (mato.gety() < 0) {
       mato.yset(0);
     }
   }
-  if (keys[KEY_DOWN]) {
+  if (held.down) {
     mato.yadd(1);
     if (mato.gety() > MAX_Y) {
       mato.yset(MAX_Y);
     }
   }
-  if (keys[KEY_LEFT]) {
+  if (held.left) {
     mato.xadd(-1);
     if (mato.getx() < 0) {
       mato.xset(0);
     }
   }
-  if (keys[KEY_RIGHT]) {
+  if (held.right) {
     mato.xadd(1);
     if (mato.getx() > MAX_X) {
       mato.xset(MAX_X);
@@ -375,21 +393,28 @@ void SetWindowLook()
 
 int RunPass(const Uint8* keys)
 {
+  OpenNewPads();
   int done = HandleEvents();
+  if (Paused()) {
+    if (PausedFrameDue()) {
+      ShowPausedField(screen, DrawScene);
+    }
+    return done != 0 ? PASS_QUIT : PASS_PAUSED;
+  }
   if (gameover == 0) {
-    MoveMato(keys);
+    MoveMato(HeldDirections(keys));
     StepWorld();
   }
   DrawScene();
   ShowingSign(gameover != 0);
-  return done;
+  return done != 0 ? PASS_QUIT : PASS_GOES_ON;
 }
 
 int main(int, char**)
 {
   srand(time(NULL));
   ChooseDrawing();
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) {
+  if (SDL_Init(SDL_SUBSYSTEMS | SDL_INIT_AUDIO) < 0) {
     printf("Unable to init SDL: %s\n", SDL_GetError());
     exit(1);
   }

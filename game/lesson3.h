@@ -6,6 +6,7 @@
 #include "CSprite.h"
 #include "CSpriteBase.h"
 #include "font.h"
+#include "pad.h"
 
 const int KANA_COUNT = 25;
 const int MIINA_SLOTS = 28;
@@ -13,6 +14,7 @@ const int MIINA_SLOTS = 28;
 extern SDL_Surface* screen;
 extern SDL_Surface* back;
 extern SDL_Surface* gameoverimg;
+extern SDL_Surface* taukoimg;
 extern CSpriteBase matobase;
 extern CSprite mato;
 extern int gameover;
@@ -45,13 +47,14 @@ bool Sprite_Collide(CSprite& a, CSprite& b);
 void LoadGame();
 // The window's title and icon, set before the video mode.
 void SetWindowLook();
-// One pass of the frame loop but for its closing pause; 1 when the player quit.
+// One pass of the frame loop but for its closing pause; says whether the game goes on, the
+// player quit or the game is paused.
 int RunPass(const Uint8* keys);
-// The steps of a pass: the keys pressed, the worm steered by the held ones, then the
-// world's step: the chickens walk, mines they touch go off and score, and one
-// touching the worm ends the game.
+// The steps of a pass: the keys pressed, on the keyboard or a pad, the worm steered by the
+// held directions, then the world's step: the chickens walk, mines they touch go off and
+// score, and one touching the worm ends the game. Nothing steps while paused.
 int HandleEvents();
-void MoveMato(const Uint8* keys);
+void MoveMato(const Steering& held);
 void StepWorld();
 
 #endif

@@ -109,24 +109,19 @@ const double EARLY_MS = 4.0;
 Pass browserPass = NULL;
 double passDue = 0.0;
 int passes = 0;
-bool paused = false;
 bool signShown = false;
 
 void BrowserFrame()
 {
   double now = emscripten_get_now();
-  if (paused || now < passDue - EARLY_MS) {
+  if (now < passDue - EARLY_MS) {
     return;
   }
-  // After a stall, a hidden page for one, the pace starts afresh instead of catching up.
+  // After a stall, a hidden page or a pause for one, the pace starts afresh instead of catching up.
   passDue = now - passDue > PASS_MS ? now + PASS_MS : passDue + PASS_MS;
-  // The browser's SDL fills with colour 0 as see-through, so the pass's own clear
-  // leaves the frame before it: clear to opaque black first.
-  SDL_Surface* screen = SDL_GetVideoSurface();
-  SDL_FillRect(screen, NULL, SDL_MapRGB(screen->format, 0, 0, 0));
   int done = browserPass(SDL_GetKeyboardState(NULL));
   passes += 1;
-  if (done != 0) {
+  if (done == PASS_QUIT) {
     emscripten_cancel_main_loop();
     EM_ASM(Module.onGameEnd());
   }
@@ -138,13 +133,6 @@ void BrowserFrame()
 extern "C" EMSCRIPTEN_KEEPALIVE int PassCount()
 {
   return passes;
-}
-
-// The page holds the passes while the game does not have the keys; they resume at
-// the steady pace, without catching up.
-extern "C" EMSCRIPTEN_KEEPALIVE void PausePasses(int pause)
-{
-  paused = pause != 0;
 }
 
 // The browser's own loop calls back; a pass must not block it. The first pass runs at once,
@@ -166,13 +154,27 @@ void ShowingSign(bool shown)
 
 #else
 
+// A paused game sleeps between looks at the event queue: a player coming back waits no longer than this.
+const Uint32 PAUSED_LOOK_MS = 20;
+
+void WaitForEvent()
+{
+  SDL_Event pending;
+  for (SDL_PumpEvents(); SDL_PeepEvents(&pending, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) == 0; SDL_PumpEvents()) {
+    SDL_Delay(PAUSED_LOOK_MS);
+  }
+}
+
+// The pass after a pause comes as an event comes; the pace then starts afresh as after any stall.
 void RunFrameLoop(Pass pass)
 {
   PassClock pace = {SDL_GetTicks(), 0};
-  int done = 0;
-  while (done == 0) {
-    done = pass(SDL_GetKeyState(NULL));
+  for (int result = PASS_GOES_ON; result != PASS_QUIT;) {
+    result = pass(SDL_GetKeyState(NULL));
     SDL_Delay(1);
+    if (result == PASS_PAUSED) {
+      WaitForEvent();
+    }
     PaceFrame(pace);
   }
 }

@@ -1,5 +1,6 @@
 #include "layout.h"
 #include "lesson3.h"
+#include "pause.h"
 #include "platform.h"
 #include "support.h"
 
@@ -45,6 +46,34 @@ SDL_Event keyDown(SDLKey key, SDLMod modifiers = KMOD_NONE)
   event.type = SDL_KEYDOWN;
   event.key.keysym.sym = key;
   event.key.keysym.mod = modifiers;
+  return event;
+}
+SDL_Event windowFocus(Uint8 gain, Uint8 state)
+{
+  SDL_Event event{};
+  event.type = SDL_ACTIVEEVENT;
+  event.active.gain = gain;
+  event.active.state = state;
+  return event;
+}
+// A pad's events, from pad 0 unless another is named.
+SDL_Event stick(Uint8 axis, Sint16 value, Uint8 which = 0)
+{
+  SDL_Event event{};
+  event.type = SDL_JOYAXISMOTION;
+  event.jaxis = {SDL_JOYAXISMOTION, which, axis, value};
+  return event;
+}
+SDL_Event hat(Uint8 value)
+{
+  SDL_Event event{};
+  event.jhat = {SDL_JOYHATMOTION, 0, 0, value};
+  return event;
+}
+SDL_Event button(Uint8 number, bool down = true)
+{
+  SDL_Event event{};
+  event.jbutton = {static_cast<Uint8>(down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP), 0, number, down};
   return event;
 }
 
@@ -99,6 +128,8 @@ protected:
     }
     srand(1);
     AloitaUusipeli();
+    Resume();
+    ResetPads();
   }
 
   // Leaves only the given chickens in play.
@@ -126,6 +157,7 @@ protected:
   {
     static SDL_Surface* background = plainPicture(DATA + "bg.bmp");
     static SDL_Surface* sign = plainPicture(DATA + "peliohi.bmp", GREEN);
+    static SDL_Surface* pauseSign = plainPicture(DATA + "tauko.bmp", GREEN);
     SDL_Surface* expected = makeSurface(SCREEN_WIDTH, SCREEN_HEIGHT, BLACK);
     if (back != nullptr) {
       blit(background, expected, 0, 0);
@@ -152,6 +184,9 @@ protected:
     if (gameover) {
       blit(sign, expected, GAMEOVER_X, GAMEOVER_Y);
     }
+    if (Paused()) {
+      blit(pauseSign, expected, TAUKO_X, TAUKO_Y);
+    }
     testing::AssertionResult same = sameRegion(screen, expected, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     SDL_FreeSurface(expected);
     return same;
@@ -174,37 +209,58 @@ TEST_F(GameTest, EachHeldArrowMovesTheWormOnePixelInsideTheField)
                 {100, 380, held({SDLK_UP, SDLK_DOWN}), 100, 380}, {-20, 400, held({SDLK_LEFT, SDLK_DOWN}), 0, 380}};
   for (const auto& steer : steers) {
     mato.set(steer.x, steer.y);
-    MoveMato(steer.keys.data());
+    MoveMato(HeldDirections(steer.keys.data()));
     EXPECT_EQ(at(mato), Place(steer.expectedX, steer.expectedY)) << "from " << steer.x << ", " << steer.y;
   }
 }
 
 const SDL_Event ESC = keyDown(SDLK_ESCAPE), ENTER = keyDown(SDLK_RETURN), SPACE = keyDown(SDLK_SPACE),
-                ALT_ENTER = keyDown(SDLK_RETURN, KMOD_RALT), CLOSE{SDL_QUIT};
+                ALT_ENTER = keyDown(SDLK_RETURN, KMOD_RALT), CLOSE{SDL_QUIT}, P = keyDown(SDLK_p),
+                FOCUS_LOST = windowFocus(0, SDL_APPINPUTFOCUS), MINIMISED = windowFocus(0, SDL_APPACTIVE);
 
-TEST_F(GameTest, KeysAndWindowEvents)
+// Keys, a pad's buttons and the window, in play, paused and at the sign. A pad in the layout of an
+// Xbox pad: A (0) lays a mine, Back (6) is Esc, and Start (7) pauses in play and starts a game at the sign.
+TEST_F(GameTest, KeysButtonsAndWindowEvents)
 {
   switches.clear();
   const struct
   {
     const char* name;
     int gameoverBefore;
+    bool pausedBefore;
     std::vector<SDL_Event> events;
     int done, gameoverAfter, miinatAfter;
-    bool newGame;
-  } batches[] = {{"Esc ends the game", 0, {ESC}, 0, 1, 28, false},
-                 {"Esc at game over quits", 1, {ESC}, 1, 1, 28, false},
-                 {"two Esc quit", 0, {ESC, ESC}, 1, 1, 28, false},
-                 {"Enter at game over starts a new game", 1, {SPACE, ENTER, SPACE}, 0, 0, 27, true},
-                 {"Esc then Enter start a new game", 0, {ESC, ENTER}, 0, 0, 28, true},
-                 {"Enter during play does nothing", 0, {ENTER}, 0, 0, 28, false},
-                 {"a close quits and the rest is still handled", 0, {CLOSE, SPACE}, 1, 0, 27, false},
-                 {"a close at game over quits", 1, {CLOSE}, 1, 1, 28, false},
-                 {"Alt+Enter switches the window and starts no game", 1, {ALT_ENTER, SPACE}, 0, 1, 28, false}};
+    bool newGame, pausedAfter;
+  } batches[] = {{"Esc ends the game", 0, false, {ESC}, 0, 1, 28, false, false},
+                 {"Esc at game over quits", 1, false, {ESC}, 1, 1, 28, false, false},
+                 {"two Esc quit", 0, false, {ESC, ESC}, 1, 1, 28, false, false},
+                 {"Enter at game over starts a new game", 1, false, {SPACE, ENTER, SPACE}, 0, 0, 27, true, false},
+                 {"Esc then Enter start a new game", 0, false, {ESC, ENTER}, 0, 0, 28, true, false},
+                 {"Enter during play does nothing", 0, false, {ENTER}, 0, 0, 28, false, false},
+                 {"a close quits and the rest is still handled", 0, false, {CLOSE, SPACE}, 1, 0, 27, false, false},
+                 {"a close at game over quits", 1, false, {CLOSE}, 1, 1, 28, false, false},
+                 {"Alt+Enter switches the window and starts no game", 1, false, {ALT_ENTER, SPACE}, 0, 1, 28, false, false},
+                 {"P pauses, the Space that resumes lays no mine, and the Esc after it plays", 0, false, {P, SPACE, ESC}, 0, 1, 28, false, false},
+                 {"the Esc that resumes ends no game", 0, true, {ESC}, 0, 0, 28, false, false},
+                 {"another key or the keys coming back leave the pause", 0, true, {keyDown(SDLK_a), windowFocus(1, SDL_APPINPUTFOCUS)}, 0, 0, 28, false, true},
+                 {"Alt+Enter leaves the pause", 0, true, {ALT_ENTER}, 0, 0, 28, false, true},
+                 {"a close quits a paused game", 0, true, {CLOSE}, 1, 0, 28, false, true},
+                 {"losing the keys pauses", 0, false, {FOCUS_LOST}, 0, 0, 28, false, true},
+                 {"being minimised pauses", 0, false, {MINIMISED}, 0, 0, 28, false, true},
+                 {"the pointer leaving does not pause", 0, false, {windowFocus(0, SDL_APPMOUSEFOCUS)}, 0, 0, 28, false, false},
+                 {"a game over does not pause", 1, false, {P, FOCUS_LOST}, 0, 1, 28, false, false},
+                 {"A lays a mine, Back ends the game", 0, false, {button(0), button(0, false), button(6)}, 0, 1, 27, false, false},
+                 {"Back at the sign quits", 1, false, {button(6)}, 1, 1, 28, false, false},
+                 {"Start pauses in play", 0, false, {button(7)}, 0, 0, 28, false, true},
+                 {"A resumes and lays no mine", 0, true, {button(0)}, 0, 0, 28, false, false},
+                 {"Start at the sign starts a new game", 1, false, {button(7)}, 0, 0, 28, true, false},
+                 {"other buttons and releases do nothing", 0, false, {button(1), button(5), button(8), button(7, false)}, 0, 0, 28, false, false}};
   for (const auto& batch : batches) {
     SCOPED_TRACE(batch.name);
     AloitaUusipeli();
+    SetPadLayout(0, XBOX_LAYOUT);
     gameover = batch.gameoverBefore;
+    batch.pausedBefore ? Pause() : Resume();
     score = 250;
     for (SDL_Event event : batch.events) {
       SDL_PushEvent(&event);
@@ -213,10 +269,70 @@ TEST_F(GameTest, KeysAndWindowEvents)
     EXPECT_EQ(gameover, batch.gameoverAfter);
     EXPECT_EQ(miinat, batch.miinatAfter);
     EXPECT_EQ(score, batch.newGame ? 0 : 250);
+    EXPECT_EQ(Paused(), batch.pausedAfter);
   }
-  EXPECT_EQ(switches, std::vector<SDL_Surface*>{screen});
+  EXPECT_EQ(switches, (std::vector<SDL_Surface*>{screen, screen}));
 }
 
+// A pad steers through the same held directions as the arrows: a stick past its dead zone, a hat,
+// or a D-pad of buttons, each held until it lets go, and any of them on any pad.
+TEST_F(GameTest, PadsSteerLikeTheArrows)
+{
+  using Held = std::array<bool, 4>;
+  const Sint16 DEAD = STICK_DEAD_ZONE;
+  const struct
+  {
+    const char* name;
+    PadLayout layout;
+    std::vector<SDL_Event> events;
+    Held held;  // up, down, left, right
+  } steers[] = {{"centred stick", XBOX_LAYOUT, {stick(0, 0), stick(1, 0)}, {false, false, false, false}},
+                {"stick inside the dead zone", XBOX_LAYOUT, {stick(0, DEAD), stick(1, -DEAD)}, {false, false, false, false}},
+                {"stick just past it", XBOX_LAYOUT, {stick(0, DEAD + 1), stick(1, -DEAD - 1)}, {true, false, false, true}},
+                {"stick at its ends", XBOX_LAYOUT, {stick(0, -32768), stick(1, 32767)}, {false, true, true, false}},
+                {"stick back to the middle lets go", XBOX_LAYOUT, {stick(0, 32767), stick(0, 100)}, {false, false, false, false}},
+                {"other axes do not steer", XBOX_LAYOUT, {stick(2, 32767), stick(3, -32768), stick(5, 32767)}, {false, false, false, false}},
+                {"hat up and left", XBOX_LAYOUT, {hat(SDL_HAT_LEFTUP)}, {true, false, true, false}},
+                {"hat back to centre", XBOX_LAYOUT, {hat(SDL_HAT_RIGHTDOWN), hat(SDL_HAT_CENTERED)}, {false, false, false, false}},
+                {"D-pad buttons held", CONTROLLER_LAYOUT, {button(11), button(14)}, {true, false, false, true}},
+                {"D-pad buttons let go", CONTROLLER_LAYOUT, {button(12), button(13), button(12, false)}, {false, false, true, false}},
+                {"the browser's D-pad", BROWSER_LAYOUT, {button(15)}, {false, false, false, true}},
+                {"no D-pad of buttons on a pad without one", XBOX_LAYOUT, {button(11), button(12)}, {false, false, false, false}},
+                {"a second pad steers too", XBOX_LAYOUT, {stick(1, 32767, 1)}, {false, true, false, false}},
+                {"a pad past the fourth is not read", XBOX_LAYOUT, {stick(1, 32767, MAX_PADS)}, {false, false, false, false}}};
+  const Keys noKeys{};
+  for (const auto& steer : steers) {
+    SCOPED_TRACE(steer.name);
+    ResetPads();
+    SetPadLayout(0, steer.layout);
+    for (SDL_Event event : steer.events) {
+      SDL_PushEvent(&event);
+    }
+    HandleEvents();
+    Steering held = HeldDirections(noKeys.data());
+    EXPECT_EQ((Held{held.up, held.down, held.left, held.right}), steer.held);
+  }
+}
+
+// Each SDL 1.2 numbers a pad's buttons its own way: sdl12-compat as SDL 2's game controllers,
+// classic SDL by the pad, a PlayStation pad differently on Windows.
+TEST(Pads, LayoutFollowsTheLibraryAndThePadsName)
+{
+  const struct
+  {
+    const char* name;
+    bool sdl12Compat;
+    PadLayout expected;
+  } pads[] = {{"Microsoft X-Box 360 pad", false, XBOX_LAYOUT}, {nullptr, false, XBOX_LAYOUT},
+              {"Sony Interactive Entertainment Wireless Controller", false, PLAYSTATION_LAYOUT},
+              {"Microsoft X-Box 360 pad", true, CONTROLLER_LAYOUT}, {"DualSense Wireless Controller", true, CONTROLLER_LAYOUT}};
+  for (const auto& pad : pads) {
+    PadLayout layout = LayoutFor(pad.name, pad.sdl12Compat);
+    EXPECT_EQ((std::array<int, 4>{layout.south, layout.back, layout.start, layout.dpadUp}),
+              (std::array<int, 4>{pad.expected.south, pad.expected.back, pad.expected.start, pad.expected.dpadUp}))
+      << (pad.name ? pad.name : "no name") << ", sdl12-compat " << pad.sdl12Compat;
+  }
+}
 
 // Start-up and a new game put every chicken in play, each drawing its place and then its direction.
 TEST_F(GameTest, StartUpAndNewGamePutEveryChickenInPlayByItsDraws)
@@ -374,6 +490,35 @@ TEST_F(GameTest, EveryFrameIsThePlainCompositionOfTheGamesState)
   back = background;
 }
 
+// While paused no pass moves or animates anything, however long the pause and whatever comes:
+// the field stands as the pause found it, under the pause sign, and moves again once resumed.
+TEST_F(GameTest, NothingMovesOrAnimatesWhilePaused)
+{
+  onlyKanat({0, 1});
+  putKana(1, 300, 200, 7);
+  const Keys right = held({SDLK_RIGHT});
+  RunPass(right.data());
+  SDL_Event pause = P;
+  SDL_PushEvent(&pause);
+  EXPECT_EQ(RunPass(right.data()), PASS_PAUSED);
+  ASSERT_TRUE(screenShowsTheState()) << "the paused field";
+  SDL_Surface* pausedFrame = SDL_DisplayFormat(screen);
+  auto frameIndices = [] { return std::vector<int>{mato.frameIndex, kana[0].frameIndex, kana[1].frameIndex}; };
+  const auto before = std::make_tuple(kanat(), at(mato), frameIndices());
+  for (int pass = 0; pass < 20; ++pass) {
+    fakeClock.now += 250;
+    SDL_Event expose{SDL_VIDEOEXPOSE};
+    SDL_PushEvent(&expose);
+    EXPECT_EQ(RunPass(right.data()), PASS_PAUSED);
+  }
+  EXPECT_EQ(std::make_tuple(kanat(), at(mato), frameIndices()), before);
+  EXPECT_TRUE(sameRegion(screen, pausedFrame, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT)) << "the frame shown again";
+  SDL_FreeSurface(pausedFrame);
+  SDL_PushEvent(&pause);
+  EXPECT_EQ(RunPass(right.data()), PASS_GOES_ON);
+  EXPECT_EQ((std::vector<Place>{at(mato), at(kana[1])}), (std::vector<Place>{{52, 320}, {302, 200}})) << "moved again";
+}
+
 // Passes keep to running deadlines: 60 a second whatever each takes within its frame, flat out
 // when each takes longer; a lag of a few frames is made up, and after a stall the pace starts afresh.
 TEST(PaceFrame, SixtyPassesASecondOnAverageAndAfreshAfterAStall)
@@ -407,6 +552,28 @@ TEST(PaceFrame, SixtyPassesASecondOnAverageAndAfreshAfterAStall)
     EXPECT_EQ(fakeClock.now, run.end);
     EXPECT_LE(longestWait, 17u);
   }
+}
+
+// The player comes back 5 s after the pass that paused: the passes go on at the steady pace from
+// then on, making up none of those the pause held back.
+TEST(RunFrameLoop, APauseMakesUpNothing)
+{
+  fakeClock.reset(1000);
+  static std::vector<Uint32> passTimes;
+  RunFrameLoop([](const Uint8*) {
+    for (SDL_Event event; SDL_PollEvent(&event);) {
+    }
+    passTimes.push_back(fakeClock.now);
+    if (passTimes.size() == 30) {
+      fakeClock.now += 5000;
+      SDL_Event comingBack = keyDown(SDLK_p);
+      SDL_PushEvent(&comingBack);
+      return PASS_PAUSED;
+    }
+    return passTimes.size() == 91 ? PASS_QUIT : PASS_GOES_ON;
+  });
+  EXPECT_EQ((std::vector<Uint32>{passTimes[30] - passTimes[29], passTimes[90] - passTimes[30]}),
+            (std::vector<Uint32>{5001, 1000})) << "the pause, then 60 passes";
 }
 
 // sdl12-compat scales with crisp pixels everywhere, and draws without OpenGL where OpenGL

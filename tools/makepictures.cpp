@@ -1,5 +1,5 @@
 // Draws every picture the game shows: the meadow, the game-over sign, the
-// worm, chicken and mine sprite sets, the window icon and the desktop icons.
+// pause sign, the worm, chicken and mine sprite sets, the window icon and the desktop icons.
 
 #include <exception>
 #include <filesystem>
@@ -20,6 +20,7 @@ void writePictures(const std::filesystem::path& dataDirectory, const std::filesy
   std::filesystem::create_directories(iconDirectory);
   writeBackground(dataDirectory / "bg.bmp");
   writeGameOverSign(dataDirectory / "peliohi.bmp");
+  writePauseSign(dataDirectory / "tauko.bmp");
   writeWorm(dataDirectory / "mato");
   writeChicken(dataDirectory / "kana");
   writeMine(dataDirectory / "miina");

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "layout.h"
 #include "painter.h"
 #include "pictures/palette.h"
 
@@ -34,12 +35,14 @@ void paintLettering(Canvas& canvas, const Typeface& face, const std::u32string& 
   });
 }
 
-void drawGameOverSign(Canvas& canvas)
+// A board of planks in a bevelled frame with nails in its corners, lit from the upper left.
+void drawBoard(Canvas& canvas, const Box& board, int planks)
 {
   const Colour darkWood = rgb(86, 52, 28);
   const Colour lightWood = rgb(184, 128, 72);
-  const Box board{3, 3, 307, 277};
   const double frameWidth = 16;
+  const double middleX = (board.left + board.right) / 2;
+  const double middleY = (board.top + board.bottom) / 2;
   const Shape outer = roundedBox(board, 18);
   const Shape inner = roundedBox(expand(board, -frameWidth), 8);
 
@@ -47,12 +50,12 @@ void drawGameOverSign(Canvas& canvas)
   canvas.fill(outer, solid(rgb(44, 26, 14)));
   canvas.fill(grow(outer, -2), [=](Point p) {
     const double grain = fractalNoise({p.x / 40, p.y / 3}, 131, 3);
-    const double towardLight = clamp01(0.5 + ((p.x - 155) * -0.3 + (p.y - 140) * -0.7) / 260);
+    const double towardLight = clamp01(0.5 + ((p.x - middleX) * -0.3 + (p.y - middleY) * -0.7) / 260);
     return scale(darkWood, 0.8 + 0.35 * towardLight + 0.25 * (grain - 0.5));
   });
 
   // Planks inside the frame, each with its own grain and a dark gap below.
-  const double plankHeight = (inner.bounds.bottom - inner.bounds.top) / 4;
+  const double plankHeight = (inner.bounds.bottom - inner.bounds.top) / planks;
   canvas.fill(grow(inner, 1.5), solid(rgb(40, 24, 12)));
   canvas.fill(inner, [=](Point p) {
     const int plank = static_cast<int>((p.y - inner.bounds.top) / plankHeight);
@@ -75,20 +78,48 @@ void drawGameOverSign(Canvas& canvas)
         Point{board.right - nailInset, board.bottom - nailInset}}) {
     fillOutlined(canvas, circle(nail, 3.2), ballShading(rgb(170, 172, 176), nail, 3.2, 0.5), rgb(36, 30, 26), 0.8);
   }
+}
 
-  // The words and, on the bottom plank, what the keys do now.
+const Rim HEADLINE_RIM{3, 4, 5};
+const Rim HINT_RIM{1.5, 1, 2};
+const double HINT_SIZE = 17;
+
+// The words and, on the bottom plank, what the keys do now.
+void drawGameOverSign(Canvas& canvas)
+{
+  drawBoard(canvas, {3, 3, 307, 277}, 4);
   const Typeface headline("DejaVuSans-Bold.ttf", 86);
-  paintLettering(canvas, headline, U"PELI", 38, {3, 4, 5});
-  paintLettering(canvas, headline, U"OHI", 124, {3, 4, 5});
-  const Typeface hint("DejaVuSansCondensed-Bold.ttf", 17);
-  paintLettering(canvas, hint, U"Enter: uusi peli \u00b7 Esc: lopeta", 224, {1.5, 1, 2});
+  paintLettering(canvas, headline, U"PELI", 38, HEADLINE_RIM);
+  paintLettering(canvas, headline, U"OHI", 124, HEADLINE_RIM);
+  const Typeface hint("DejaVuSansCondensed-Bold.ttf", HINT_SIZE);
+  paintLettering(canvas, hint, U"Enter: uusi peli \u00b7 Esc: lopeta", 224, HINT_RIM);
+}
+
+// The same board a plank shorter: the word, and the key that goes on with the game.
+void drawPauseSign(Canvas& canvas)
+{
+  drawBoard(canvas, {3, 3, TAUKO_WIDTH - 3.0, TAUKO_HEIGHT - 3.0}, 3);
+  const Typeface headline("DejaVuSans-Bold.ttf", 66);
+  paintLettering(canvas, headline, U"TAUKO", 52, HEADLINE_RIM);
+  const Typeface hint("DejaVuSansCondensed-Bold.ttf", HINT_SIZE);
+  paintLettering(canvas, hint, U"P: jatka peli\u00e4", 164, HINT_RIM);
+}
+
+void writeSign(const std::filesystem::path& path, int width, int height, void (*draw)(Canvas&))
+{
+  Canvas canvas(width, height);
+  draw(canvas);
+  writeBmp(path.string(), canvas.width(), canvas.height(), canvas.keyedOver(GREEN_KEY, GRASS));
 }
 
 }
 
 void writeGameOverSign(const std::filesystem::path& path)
 {
-  Canvas canvas(310, 280);
-  drawGameOverSign(canvas);
-  writeBmp(path.string(), canvas.width(), canvas.height(), canvas.keyedOver(GREEN_KEY, GRASS));
+  writeSign(path, 310, 280, drawGameOverSign);
+}
+
+void writePauseSign(const std::filesystem::path& path)
+{
+  writeSign(path, TAUKO_WIDTH, TAUKO_HEIGHT, drawPauseSign);
 }

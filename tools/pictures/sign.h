@@ -5,5 +5,7 @@
 
 // The wooden game-over sign, keyed on pure green.
 void writeGameOverSign(const std::filesystem::path& path);
+// The smaller pause sign in the same wood, keyed the same way.
+void writePauseSign(const std::filesystem::path& path);
 
 #endif
