@@ -289,6 +289,7 @@ int HandleEvents()
       addMiina();
     }
   }
+  PauseIfAway(gameover == 0);
   return done;
 }
 

@@ -10,6 +10,8 @@ namespace {
 
 bool paused = false;
 bool frameDue = false;
+// The window lost the keys, or was minimised, and has not had them back since.
+bool away = false;
 SDL_Surface* heldField = NULL;
 
 bool ResumesThePause(SDLKey key)
@@ -29,10 +31,11 @@ bool ResumesThePause(SDLKey key)
   }
 }
 
-bool LosesThePlayer(const SDL_Event& event)
+void NoteWindow(const SDL_Event& event)
 {
-  return event.type == SDL_ACTIVEEVENT && event.active.gain == 0 &&
-         (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0;
+  if (event.type == SDL_ACTIVEEVENT && (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0) {
+    away = event.active.gain == 0;
+  }
 }
 
 void SetPaused(bool pause)
@@ -67,6 +70,7 @@ void Resume()
 
 bool PauseTakes(const SDL_Event& event, SDLKey key, bool running)
 {
+  NoteWindow(event);
   if (paused) {
     frameDue = true;
     if (ResumesThePause(key)) {
@@ -75,11 +79,19 @@ bool PauseTakes(const SDL_Event& event, SDLKey key, bool running)
     }
     return false;
   }
-  if (running && (key == SDLK_p || LosesThePlayer(event))) {
+  if (running && key == SDLK_p) {
     Pause();
     return true;
   }
   return false;
+}
+
+void PauseIfAway(bool running)
+{
+  if (away && running && !paused) {
+    Pause();
+  }
+  away = false;
 }
 
 bool PausedFrameDue()

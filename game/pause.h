@@ -14,6 +14,9 @@ void Resume();
 // Takes the event, with the key it presses or SDLK_UNKNOWN, when it pauses or resumes; true when
 // the game must not also play it. A game over is never paused.
 bool PauseTakes(const SDL_Event& event, SDLKey key, bool running);
+// After the events of a pass: pauses when the window lost the keys or was minimised and did not
+// have them back among the same events, as a window does whose keys only pass through another.
+void PauseIfAway(bool running);
 
 // Whether the paused field must be shown: once as the pause begins, and again after any event
 // while paused, since the window may have been shown, uncovered or switched. Asking clears it.

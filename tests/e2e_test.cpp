@@ -32,6 +32,7 @@ struct Server
   Display* x = nullptr;
   SDL_Surface* background = plainPicture(DATA + "bg.bmp");
   SDL_Surface* sign = plainPicture(DATA + "peliohi.bmp", GREEN);
+  SDL_Surface* pauseSign = plainPicture(DATA + "tauko.bmp", GREEN);
   SDL_Surface* shot = makeSurface(SCREEN_WIDTH, SCREEN_HEIGHT, BLACK);
   SDL_Surface* expected = makeSurface(SCREEN_WIDTH, SCREEN_HEIGHT, BLACK);
 
@@ -161,11 +162,12 @@ protected:
     return false;
   }
   bool wormAt(int left, int top) { return spriteAt(plainFrames("mato"), left, top, left, 50); }
-  bool signShows()
+  bool signShows() { return signShows(server.sign, GAMEOVER_X, GAMEOVER_Y); }
+  bool pauseSignShows() { return signShows(server.pauseSign, TAUKO_X, TAUKO_Y); }
+  bool signShows(SDL_Surface* sign, int x, int y)
   {
-    // Chickens may walk under the sign's see-through edge: its middle is opaque.
-    return look() && shows(GAMEOVER_X + 50, GAMEOVER_Y + 50, 210, 180,
-                           [&](SDL_Surface* on) { blit(server.sign, on, GAMEOVER_X, GAMEOVER_Y); });
+    // Chickens may walk under a sign's see-through edge: its middle is opaque.
+    return look() && shows(x + 50, y + 50, sign->w - 100, sign->h - 100, [&](SDL_Surface* on) { blit(sign, on, x, y); });
   }
 
   // Chickens start some rows below the score line and climb a row a pass at most, so for a pass
@@ -293,25 +295,70 @@ bool iconOpaqueAt(Display* x, Window window, int column, int row)
   return opaque;
 }
 
-// The window is titled "Kanamiina", and its icon is the game's 32 x 32 one, its magenta corners
-// see-through and its middle drawn.
-TEST_F(EndToEnd, WindowHasTheGamesTitleAndIcon)
+// The game's own top-level window, titled "Kanamiina", or None.
+Window gameWindow(Display* x)
 {
   Window root, parent, *children = nullptr;
   unsigned count = 0;
-  XQueryTree(server.x, DefaultRootWindow(server.x), &root, &parent, &children, &count);
+  XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
   Window game = None;
   for (unsigned i = 0; i < count && game == None; ++i) {
     char* name = nullptr;
-    if (XFetchName(server.x, children[i], &name) && std::string(name) == "Kanamiina") {
+    if (XFetchName(x, children[i], &name) && std::string(name) == "Kanamiina") {
       game = children[i];
     }
     XFree(name);
   }
   XFree(children);
+  return game;
+}
+
+// The window is titled "Kanamiina", and its icon is the game's 32 x 32 one, its magenta corners
+// see-through and its middle drawn.
+TEST_F(EndToEnd, WindowHasTheGamesTitleAndIcon)
+{
+  Window game = gameWindow(server.x);
   ASSERT_NE(game, None) << "no window is titled Kanamiina";
   EXPECT_FALSE(iconOpaqueAt(server.x, game, 0, 0)) << "corner";
   EXPECT_TRUE(iconOpaqueAt(server.x, game, 16, 16)) << "middle";
+}
+
+// P stops the field under the pause sign: nothing on it moves until P resumes the game.
+TEST_F(EndToEnd, PStopsTheFieldUnderThePauseSignAndPResumesIt)
+{
+  tap(XK_p);
+  ASSERT_TRUE(waitFor([&] { return pauseSignShows(); }));
+  SDL_Surface* paused = makeSurface(SCREEN_WIDTH, SCREEN_HEIGHT, BLACK);
+  blit(server.shot, paused, 0, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  look();
+  EXPECT_TRUE(sameRegion(server.shot, paused, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT)) << "the paused field";
+  tap(XK_p);
+  EXPECT_TRUE(waitFor([&] { return !pauseSignShows() && !sameRegion(server.shot, paused, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT); }));
+  SDL_FreeSurface(paused);
+}
+
+// In a window, the game pauses when another window takes the keys.
+TEST_F(EndToEnd, AnotherWindowTakingTheKeysPausesTheWindowedGame)
+{
+  key(XK_Alt_L, true);
+  tap(XK_Return);
+  key(XK_Alt_L, false);
+  // The switch takes the server a moment, and shows nothing to wait for on a screen the window fills.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Window game = gameWindow(server.x);
+  ASSERT_NE(game, None);
+  XSetInputFocus(server.x, game, RevertToParent, CurrentTime);
+  Window other = XCreateSimpleWindow(server.x, DefaultRootWindow(server.x), 600, 440, 40, 40, 0, 0, 0);
+  XMapWindow(server.x, other);
+  XSync(server.x, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(pauseSignShows()) << "paused before the other window took the keys";
+  XSetInputFocus(server.x, other, RevertToParent, CurrentTime);
+  XFlush(server.x);
+  EXPECT_TRUE(waitFor([&] { return pauseSignShows(); }));
+  XDestroyWindow(server.x, other);
+  XFlush(server.x);
 }
 
 // SDL's Windows start-up sends standard output to stdout.txt beside the program, and there the

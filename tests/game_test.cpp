@@ -247,6 +247,7 @@ TEST_F(GameTest, KeysButtonsAndWindowEvents)
                  {"a close quits a paused game", 0, true, {CLOSE}, 1, 0, 28, false, true},
                  {"losing the keys pauses", 0, false, {FOCUS_LOST}, 0, 0, 28, false, true},
                  {"being minimised pauses", 0, false, {MINIMISED}, 0, 0, 28, false, true},
+                 {"keys passing through another window do not pause", 0, false, {FOCUS_LOST, windowFocus(1, SDL_APPINPUTFOCUS)}, 0, 0, 28, false, false},
                  {"the pointer leaving does not pause", 0, false, {windowFocus(0, SDL_APPMOUSEFOCUS)}, 0, 0, 28, false, false},
                  {"a game over does not pause", 1, false, {P, FOCUS_LOST}, 0, 1, 28, false, false},
                  {"A lays a mine, Back ends the game", 0, false, {button(0), button(0, false), button(6)}, 0, 1, 27, false, false},
