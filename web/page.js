@@ -41,24 +41,24 @@ function toggleFullScreen() {
   canvas.focus();
 }
 
-// The passes stand still while the canvas does not have the keys or the page is hidden.
-function setPaused(pause) {
+// The game pauses itself on P or a pad's Start, and when the page asks as the canvas loses the
+// keys or the page is hidden; the cover follows the game's own pause, and a click resumes it.
+function pauseGame() {
   if (running) {
-    pausedCover.hidden = !pause;
-    Module._PausePasses(pause ? 1 : 0);
+    Module._PauseGame();
   }
 }
-canvas.addEventListener('blur', function () { setPaused(true); });
-canvas.addEventListener('focus', function () { setPaused(document.hidden); });
+canvas.addEventListener('blur', pauseGame);
 document.addEventListener('visibilitychange', function () {
   if (document.hidden) {
-    setPaused(true);
+    pauseGame();
   }
 });
-// A page shown again may have kept the keys: a click or a key then resumes the passes without a focus change.
 function play() {
   canvas.focus();
-  setPaused(document.hidden);
+  if (running && !document.hidden) {
+    Module._ResumeGame();
+  }
 }
 
 // Emscripten's SDL keeps a click from focusing the canvas: a click or tap anywhere but on a button gives it the keys.
@@ -73,9 +73,9 @@ document.addEventListener('mousedown', function (event) {
   }
 }, true);
 
-// The game reads the arrows, Space, Enter and Esc, by the key codes Emscripten's SDL knows them by;
+// The game reads the arrows, Space, Enter, Esc and P, by the key codes Emscripten's SDL knows them by;
 // every other key, and any key with Alt, stays the browser's, so that F5 or F11 still work.
-var KEY_CODES = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Enter: 13, Escape: 27 };
+var KEY_CODES = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Enter: 13, Escape: 27, KeyP: 80 };
 window.addEventListener('keydown', function (event) {
   if (event.altKey && event.code === 'Enter') {
     event.preventDefault();
@@ -218,7 +218,12 @@ var Module = {
   onRuntimeInitialized: function () {
     running = true;
     loadingCover.hidden = true;
-    setPaused(document.activeElement !== canvas || !document.hasFocus());
+    if (document.activeElement !== canvas || !document.hasFocus()) {
+      pauseGame();
+    }
+  },
+  onPause: function (paused) {
+    pausedCover.hidden = paused === 0;
   },
   onSign: function (up) {
     document.body.classList.toggle('sign-up', up !== 0);
@@ -226,7 +231,7 @@ var Module = {
   },
   // Esc on a finished game quits it, as on the desktop: the loop has stopped.
   onGameEnd: function () {
-    setPaused(false);
+    pausedCover.hidden = true;
     running = false;
     touchControls.style.visibility = 'hidden';
     endedCover.hidden = false;
