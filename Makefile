@@ -9,7 +9,7 @@ SDL_DEV        = $(shell dpkg-query -W -f='$${Status}' libsdl1.2-compat-dev 2>/d
 PLAY_PACKAGES  = g++ cmake make pkg-config $(SDL_DEV)
 TEST_PACKAGES  = $(PLAY_PACKAGES) libfreetype-dev zlib1g-dev fonts-dejavu-core fonts-dejavu-extra googletest libgtest-dev \
                  xvfb libx11-dev libxtst-dev clang libclang-rt-dev valgrind desktop-file-utils
-BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb openbox libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
+BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb openbox xdotool libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
 DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf $(SDL_DEV)
 PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
 WEB_PACKAGES   = emscripten cmake make

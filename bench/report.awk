@@ -39,7 +39,7 @@ END {
     m_first[key] = median(first[key]); m_cpu[key] = median(cpu[key]); m_memory[key] = median(memory[key])
     m_passes[key] = median(passes[key])
     printf "%-24s %-10s %-7s %9.1f ms %6.2f %% %6.1f MB %9.2f %5.1f ms\n", name(f[1]), substr(f[2], 1, length(f[2]) - 3),
-           f[3] ~ /floor/ ? "floor" : "game", m_first[key], m_cpu[key], m_memory[key], m_passes[key], median(p99[key])
+           f[3] ~ /floor/ ? "floor" : f[3] ~ /paused/ ? "paused" : "game", m_first[key], m_cpu[key], m_memory[key], m_passes[key], median(p99[key])
   }
   small = "640x480x24"; large = "1920x1080x24"; game = "kanamiina"; floor = "bench/kanamiina_floor"
   print ""
@@ -49,6 +49,7 @@ END {
     if (v == "") { continue }
     g = v SUBSEP small SUBSEP game; fl = v SUBSEP small SUBSEP floor
     goal(name(v) ": game / floor, CPU", m_cpu[g] / m_cpu[fl], 1.5)
+    goal(name(v) ": paused game / game, CPU", m_cpu[v SUBSEP small SUBSEP game "+paused"] / m_cpu[g], 0.2)
     goal(name(v) ": game / floor, peak memory", m_memory[g] / m_memory[fl], 1.5)
     goal(name(v) ": game's exec to first frame, ms", m_first[g], n == 1 ? 100 : 250)
     goal(name(v) ": game's passes a second at 1920x1080", m_passes[v SUBSEP large SUBSEP game], 59.5, 1)

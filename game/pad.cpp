@@ -176,21 +176,14 @@ Steering HeldDirections(const Uint8* keys)
 
 SDLKey PadKey(const SDL_Event& event, bool atSign)
 {
-  int which = event.type == SDL_JOYAXISMOTION ? event.jaxis.which
-              : event.type == SDL_JOYHATMOTION ? event.jhat.which
-              : event.jbutton.which;
-  if (which >= MAX_PADS) {
-    return SDLK_UNKNOWN;
-  }
-  Pad& pad = pads[which];
   switch (event.type) {
   case SDL_JOYAXISMOTION:
-    return StickMoved(pad, event.jaxis);
+    return event.jaxis.which < MAX_PADS ? StickMoved(pads[event.jaxis.which], event.jaxis) : SDLK_UNKNOWN;
   case SDL_JOYHATMOTION:
-    return HatMoved(pad, event.jhat);
+    return event.jhat.which < MAX_PADS ? HatMoved(pads[event.jhat.which], event.jhat) : SDLK_UNKNOWN;
   case SDL_JOYBUTTONDOWN:
   case SDL_JOYBUTTONUP:
-    return ButtonMoved(pad, event.jbutton, atSign);
+    return event.jbutton.which < MAX_PADS ? ButtonMoved(pads[event.jbutton.which], event.jbutton, atSign) : SDLK_UNKNOWN;
   default:
     return SDLK_UNKNOWN;
   }

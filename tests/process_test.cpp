@@ -172,7 +172,7 @@ TEST(GameRun, DamagedDataIsReportedAndTheGameQuitsWhenAskedWithinItsMemory)
     std::vector<std::string> unopened;
   } cases[] = {
     {"none", [](const TempDir& dir) { fs::remove_all(dir.path("data")); },
-     {"bg.bmp", "peliohi.bmp", "mato/info", "kana/info", "miina/info"}},
+     {"bg.bmp", "peliohi.bmp", "tauko.bmp", "mato/info", "kana/info", "miina/info"}},
     {"pictures of a negative size as frame, sign and icon",
      [](const TempDir& dir) {
        dir.write("data/mato/info", "FILES: 1\nnegative.bmp 100 -1 0 0\n");
@@ -192,14 +192,14 @@ TEST(GameRun, DamagedDataIsReportedAndTheGameQuitsWhenAskedWithinItsMemory)
      {"bg.bmp", "peliohi.bmp"}},
     {"pipes and directories in every kind of place",
      [](const TempDir& dir) {
-       for (std::string name : {"bg.bmp", "kuvake.bmp", "mato/info", "kana/kana0.bmp", "fontti/font.ini"}) {
+       for (std::string name : {"bg.bmp", "tauko.bmp", "kuvake.bmp", "mato/info", "kana/kana0.bmp", "fontti/font.ini"}) {
          fs::remove(dir.path("data/" + name));
          mkfifo(dir.path("data/" + name).c_str(), 0600);
        }
        dir.replaceWithDirectory("data/peliohi.bmp");
        dir.replaceWithDirectory("data/miina/info");
      },
-     {"bg.bmp", "peliohi.bmp", "mato/info", "miina/info"}}};
+     {"bg.bmp", "peliohi.bmp", "tauko.bmp", "mato/info", "miina/info"}}};
   for (const auto& damaged : cases) {
     SCOPED_TRACE(damaged.name);
     TempDir dir;
