@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <tuple>
 #include <utility>
 
@@ -432,27 +431,53 @@ TEST_F(GameTest, MiinaLiesBesideTheWormInTheLowestFreeSlotThreeAtOnceTwentyEight
   EXPECT_EQ(mdraw[0], 0);
 }
 
-// Every mine a chicken runs into goes off with it and scores; one under the worm lies still. A chicken
-// that touches the worm ends the game, even when a mine took it, and the chickens after it stand.
-TEST_F(GameTest, MinesTakeChickensAndAChickenOnTheWormEndsTheGame)
+// The rules of the world step, each on a scene of its own: chickens in the first slots at (x, y) with
+// a direction code, mines in the first slots, the worm; then which of them are in play, where the
+// chickens stand, the score and whether the game is over.
+TEST_F(GameTest, WorldStepRules)
 {
-  onlyKanat({});
-  putKana(0, 300, 200, 7);
-  putMiina(0, 310, 210);
-  putMiina(5, 292, 192);
-  putKana(2, 400, 300, 7);
-  putKana(4, 100, 100, 7);
-  putMiina(1, 105, 105);
-  putKana(6, 400, 200, 7);
-  mato.set(100, 90);
-  putMiina(9, 100, 125);
-  StepWorld();
-  EXPECT_EQ((std::vector<int>{edraw[0], edraw[4]}), (std::vector<int>{0, 0})) << "chickens 0 and 4";
-  EXPECT_EQ((std::vector<int>{mdraw[0], mdraw[1], mdraw[5], mdraw[9]}), (std::vector<int>{0, 0, 0, 1})) << "mines 0, 1, 5, 9";
-  EXPECT_EQ(score, 375);
-  EXPECT_EQ(gameover, 1);
-  EXPECT_EQ(kana[2].getx(), 401) << "moved before the game ended";
-  EXPECT_EQ(kana[6].getx(), 400) << "stood after the game ended";
+  const struct
+  {
+    const char* rule;
+    std::vector<std::array<int, 4>> kanat;
+    std::vector<Place> miinat;
+    Place worm;
+    std::vector<int> kanatInPlay, kanatX, miinatInPlay;
+    int score, gameover;
+  } rules[] = {
+    {"a chicken running into a mine goes off with it and scores 125, and other mines lie still",
+     {{300, 200, 7, 1}}, {{310, 210}, {100, 300}}, {50, 320}, {0}, {301}, {0, 1}, 125, 0},
+    {"a chicken takes every mine it touches", {{300, 200, 7, 1}}, {{310, 210}, {292, 192}}, {50, 320}, {0}, {301}, {0, 0}, 250, 0},
+    {"a mine under the worm lies still", {}, {{60, 330}}, {50, 320}, {}, {}, {1}, 0, 0},
+    {"a chicken out of play neither walks nor takes a mine", {{300, 200, 7, 0}}, {{310, 210}}, {50, 320}, {0}, {300}, {1}, 0, 0},
+    {"a chicken touching the worm ends the game", {{100, 100, 7, 1}}, {}, {100, 90}, {1}, {101}, {}, 0, 1},
+    {"a chicken a mine took still ends the game on the worm", {{100, 100, 7, 1}}, {{105, 105}}, {100, 90}, {0}, {101}, {0}, 125, 1},
+    {"the chickens after the one on the worm stand", {{400, 300, 7, 1}, {100, 100, 7, 1}, {400, 200, 7, 1}}, {}, {100, 90},
+     {1, 1, 1}, {401, 101, 400}, {}, 0, 1}};
+  for (const auto& rule : rules) {
+    SCOPED_TRACE(rule.rule);
+    AloitaUusipeli();
+    onlyKanat({});
+    for (size_t j = 0; j < rule.kanat.size(); ++j) {
+      putKana(j, rule.kanat[j][0], rule.kanat[j][1], rule.kanat[j][2]);
+      edraw[j] = rule.kanat[j][3];
+    }
+    for (size_t k = 0; k < rule.miinat.size(); ++k) {
+      putMiina(k, rule.miinat[k].first, rule.miinat[k].second);
+    }
+    mato.set(rule.worm.first, rule.worm.second);
+    StepWorld();
+    std::vector<int> kanatInPlay, kanatX;
+    for (size_t j = 0; j < rule.kanat.size(); ++j) {
+      kanatInPlay.push_back(edraw[j]);
+      kanatX.push_back(kana[j].getx());
+    }
+    EXPECT_EQ(kanatInPlay, rule.kanatInPlay);
+    EXPECT_EQ(kanatX, rule.kanatX);
+    EXPECT_EQ(std::vector<int>(mdraw, mdraw + rule.miinat.size()), rule.miinatInPlay);
+    EXPECT_EQ(score, rule.score);
+    EXPECT_EQ(gameover, rule.gameover);
+  }
 }
 
 // Mines under chickens under the worm, the score line, the sign once the game is over: every frame
@@ -518,130 +543,6 @@ TEST_F(GameTest, NothingMovesOrAnimatesWhilePaused)
   SDL_PushEvent(&pause);
   EXPECT_EQ(RunPass(right.data()), PASS_GOES_ON);
   EXPECT_EQ((std::vector<Place>{at(mato), at(kana[1])}), (std::vector<Place>{{52, 320}, {302, 200}})) << "moved again";
-}
-
-// Passes keep to running deadlines: 60 a second whatever each takes within its frame, flat out
-// when each takes longer; a lag of a few frames is made up, and after a stall the pace starts afresh.
-TEST(PaceFrame, SixtyPassesASecondOnAverageAndAfreshAfterAStall)
-{
-  const struct
-  {
-    const char* name;
-    Uint32 start, workMs;
-    int stallAtPass;
-    Uint32 stallMs;
-    int passes;
-    Uint32 end;
-  } runs[] = {{"idle", 1000, 0, 0, 0, 60, 2000},
-              {"10 ms a pass", 1000, 10, 0, 0, 120, 3000},
-              {"20 ms a pass: no wait", 1000, 20, 0, 0, 10, 1200},
-              {"a pass due in 1 ms waits for it", 1000, 16, 0, 0, 2, 1033},
-              {"a stall of half a second", 1000, 0, 30, 500, 60, 2483},
-              {"a pass 60 ms late is made up", 1000, 0, 30, 60, 60, 2000},
-              {"the clock wraps", 0xFFFFFE00u, 0, 0, 0, 60, 488}};
-  for (const auto& run : runs) {
-    SCOPED_TRACE(run.name);
-    fakeClock.reset(run.start);
-    PassClock pace = {run.start, 0};
-    Uint32 longestWait = 0;
-    for (int pass = 1; pass <= run.passes; ++pass) {
-      fakeClock.now += run.workMs + (pass == run.stallAtPass ? run.stallMs : 0);
-      Uint32 waitedBefore = fakeClock.delayedMs;
-      PaceFrame(pace);
-      longestWait = std::max(longestWait, fakeClock.delayedMs - waitedBefore);
-    }
-    EXPECT_EQ(fakeClock.now, run.end);
-    EXPECT_LE(longestWait, 17u);
-  }
-}
-
-// The player comes back 5 s after the pass that paused: the passes go on at the steady pace from
-// then on, making up none of those the pause held back.
-TEST(RunFrameLoop, APauseMakesUpNothing)
-{
-  fakeClock.reset(1000);
-  static std::vector<Uint32> passTimes;
-  RunFrameLoop([](const Uint8*) {
-    for (SDL_Event event; SDL_PollEvent(&event);) {
-    }
-    passTimes.push_back(fakeClock.now);
-    if (passTimes.size() == 30) {
-      fakeClock.now += 5000;
-      SDL_Event comingBack = keyDown(SDLK_p);
-      SDL_PushEvent(&comingBack);
-      return PASS_PAUSED;
-    }
-    return passTimes.size() == 91 ? PASS_QUIT : PASS_GOES_ON;
-  });
-  EXPECT_EQ((std::vector<Uint32>{passTimes[30] - passTimes[29], passTimes[90] - passTimes[30]}),
-            (std::vector<Uint32>{5001, 1000})) << "the pause, then 60 passes";
-}
-
-// sdl12-compat scales with crisp pixels everywhere, and draws without OpenGL where OpenGL
-// runs in software; classic SDL is never told anything, and the player's own settings stay.
-TEST(ChooseDrawing, AsksSdl12CompatForTheCheapPathOnlyWhereOpenGLRunsInSoftware)
-{
-  const char* const names[] = {"SDL12COMPAT_SCALE_METHOD", "SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION"};
-  const struct
-  {
-    bool sdl12Compat, softwareOpenGL;
-    const char* playersRenderer;
-    std::array<const char*, 3> expected;
-  } cases[] = {{false, true, nullptr, {nullptr, nullptr, nullptr}},
-               {false, false, nullptr, {nullptr, nullptr, nullptr}},
-               {true, true, nullptr, {"nearest", "software", "0"}},
-               {true, false, nullptr, {"nearest", nullptr, nullptr}},
-               {true, true, "opengl", {"nearest", "opengl", "0"}}};
-  for (const auto& choice : cases) {
-    SCOPED_TRACE(testing::Message() << "sdl12-compat " << choice.sdl12Compat << ", software OpenGL "
-                                    << choice.softwareOpenGL << ", player's renderer " << (choice.playersRenderer ? choice.playersRenderer : "none"));
-    for (const char* name : names) {
-      unsetenv(name);
-    }
-    if (choice.playersRenderer != nullptr) {
-      setenv("SDL_RENDER_DRIVER", choice.playersRenderer, 1);
-    }
-    ChooseDrawing(choice.sdl12Compat, choice.softwareOpenGL);
-    for (int i = 0; i < 3; ++i) {
-      const char* value = getenv(names[i]);
-      EXPECT_STREQ(value, choice.expected[i]) << names[i];
-    }
-  }
-  for (const char* name : names) {
-    unsetenv(name);
-  }
-}
-
-// OpenGL runs in software without a render node this user can open, or when Mesa is told to.
-TEST(ChooseDrawing, OpenGLIsSoftwareWithoutAnOpenableRenderNode)
-{
-  TempDir devices;
-  const struct
-  {
-    const char* node;
-    const char* mesaSoftware;
-    bool software;
-  } cases[] = {{nullptr, nullptr, true},       {"card0", nullptr, true},      {"renderD128", nullptr, false},
-               {"renderD128", "1", true},      {"renderD128", "true", true},  {"renderD128", "0", false}};
-  for (const auto& device : cases) {
-    SCOPED_TRACE(testing::Message() << (device.node ? device.node : "no node") << ", LIBGL_ALWAYS_SOFTWARE " << (device.mesaSoftware ? device.mesaSoftware : "unset"));
-    std::filesystem::remove_all(devices.path());
-    std::filesystem::create_directories(devices.path());
-    if (device.node != nullptr) {
-      devices.write(device.node, "");
-    }
-    if (device.mesaSoftware != nullptr) {
-      setenv("LIBGL_ALWAYS_SOFTWARE", device.mesaSoftware, 1);
-    } else {
-      unsetenv("LIBGL_ALWAYS_SOFTWARE");
-    }
-    EXPECT_EQ(OpenGLIsSoftware(devices.path().c_str()), device.software);
-  }
-  unsetenv("LIBGL_ALWAYS_SOFTWARE");
-  EXPECT_TRUE(OpenGLIsSoftware((devices.path() + "/missing").c_str()));
-  auto before = openFiles();
-  OpenGLIsSoftware(devices.path().c_str());
-  EXPECT_EQ(openFiles(), before) << "the device directory is closed again";
 }
 
 }
