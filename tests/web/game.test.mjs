@@ -36,12 +36,14 @@ function draw({ wormPic, wormX, minePic, mineAt, sign, miinat }) {
       if (String(c) !== key) px.set(c, ((y0 + y) * W + x0 + x) * 3);
     }
   };
+  // The sheet has 16 x 16 cells of FONT_CELL pixels.
   const text = (x0, y0, s) => {
+    const CELL = L.FONT_CELL;
     for (const c of Buffer.from(s)) {
-      const w = WIDTHS[c], sx = (c % 16) * 16 + 8 - (w >> 1), sy = (c >> 4) * 16;
-      for (let y = 0; y < 16; y++) {
+      const w = WIDTHS[c], sx = (c % 16) * CELL + (CELL >> 1) - (w >> 1), sy = (c >> 4) * CELL;
+      for (let y = 0; y < CELL; y++) {
         for (let x = 0; x < w + 2; x++) {
-          const a = GLYPHS[(sy + y) * 256 + sx + x], k = (y0 + y) * W + x0 + x;
+          const a = GLYPHS[(sy + y) * 16 * CELL + sx + x], k = (y0 + y) * W + x0 + x;
           for (let n = 0; n < 3 && a > 0; n++) px[3 * k + n] = Math.round((255 * a + px[3 * k + n] * (255 - a)) / 255);
           if (a > 0 && a < 255) slack[k] = TEXT_SLACK;
         }
