@@ -5,7 +5,7 @@ set -eu
 seconds=${1:?usage: run-fuzzers.sh SECONDS}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
-cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DKANAMIINA_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+(cd "$root" && cmake --preset fuzz >/dev/null)
 cmake --build "$build" -j "${JOBS:-2}" --target sprite_base_fuzz font_fuzz game_loaders_fuzz
 for target in sprite_base font game_loaders; do
   mkdir -p "$build/corpus/$target" "$build/artifacts/$target"
