@@ -140,7 +140,7 @@ TEST(ReadPicture, ReadsPicturesOfUpTo4096PixelsASideAnd1024x1024InAll)
   }
 }
 
-// A picture's directory and name joined take up to 255 characters.
+// A picture's directory and name joined, and the set's directory with "/info", take up to 255 characters.
 TEST(SpriteBase, JoinsPathsOfUpTo255Characters)
 {
   TempDir dir;
@@ -148,9 +148,17 @@ TEST(SpriteBase, JoinsPathsOfUpTo255Characters)
     std::string name(length - dir.path().size() - 1, 'p');
     writeBMP(dir.path(name), 2, 2, [](int, int) { return RED; });
     dir.write("info", "FILES: 1\n" + name + " 1 -1 0 0\n");
-    CSpriteBase set;
-    EXPECT_EQ(set.init(dir.path().c_str()), length == 255 ? 0 : -1) << length;
-    freeSet(set);
+    std::string setDir(length - dir.path().size() - sizeof "/info", 's');
+    writeBMP(dir.path(setDir + "/p"), 2, 2, [](int, int) { return RED; });
+    // Cut a character short, the path would name "inf".
+    for (const char* info : {"/info", "/inf"}) {
+      dir.write(setDir + info, "FILES: 1\np 1 -1 0 0\n");
+    }
+    for (const std::string& set : {dir.path(), dir.path(setDir)}) {
+      CSpriteBase base;
+      EXPECT_EQ(base.init(set.c_str()), length == 255 ? 0 : -1) << length << " characters in " << set;
+      freeSet(base);
+    }
   }
 }
 
