@@ -163,6 +163,14 @@ function decodedPictures() {
   return Module.preloadedImages || window.preloadedImages;
 }
 
+// Once the game runs, a service worker keeps its files for the next visit, with or without a network.
+// Where the browser has none, or refuses one (a page opened from a file), each visit needs the network.
+function keepForOffline() {
+  if ('serviceWorker' in navigator) {
+    navigator.serviceWorker.register('service-worker.js').catch(function () {});
+  }
+}
+
 var Module = {
   canvas: canvas,
   instantiateWasm: function (imports, receive) {
@@ -219,6 +227,7 @@ var Module = {
     running = true;
     loadingCover.hidden = true;
     setPaused(document.activeElement !== canvas || !document.hasFocus());
+    keepForOffline();
   },
   onSign: function (up) {
     document.body.classList.toggle('sign-up', up !== 0);

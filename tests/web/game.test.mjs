@@ -3,11 +3,12 @@
 // step runs a known number of passes whatever the machine's speed.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import { readFileSync } from 'node:fs';
-import puppeteer from 'puppeteer-core';
+import { execFileSync } from 'node:child_process';
+import { appendFileSync, cpSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { ROOT, launch, open as openIn, run as runIn, serve } from './harness.mjs';
 
-const ROOT = new URL('../../', import.meta.url).pathname;
 // Where the game puts things, as its layout header says.
 const L = Object.fromEntries([...readFileSync(ROOT + 'game/layout.h', 'utf8').matchAll(/const \w+ (\w+) = ([\d.]+);/g)]
   .map(([, name, value]) => [name, Number(value)]));
@@ -82,14 +83,9 @@ async function expectScene({ moves, wormX = L.MATO_START_X, mineAt, sign = false
   assert.fail(`${what}: no animation frame matches; first strays: ${strays.join('; ')}`);
 }
 
-let server, browser, page, url;
+let server, browser, page;
 const problems = [];
-
-// Runs the held loop for `count` passes more; keys pressed meanwhile wait for the first.
-async function run(count) {
-  await page.evaluate((count) => { window.holdAt = Module._PassCount() + count; Module.resumeMainLoop(); }, count);
-  await page.waitForFunction(() => Module._PassCount() >= window.holdAt);
-}
+const run = (count) => runIn(page, count);
 
 const frames = (count) => page.evaluate((count) => new Promise((done) => {
   const next = () => (--count > 0 ? requestAnimationFrame(next) : done());
@@ -98,43 +94,18 @@ const frames = (count) => page.evaluate((count) => new Promise((done) => {
 const passes = () => page.evaluate(() => Module._PassCount());
 const canvasBox = () => page.$eval('#game', (canvas) => JSON.stringify(canvas.getBoundingClientRect()));
 
-// Opens the game, or `path`, in a fresh page without a cache, its loop held after the first pass.
-async function open(viewport, path = 'build-web/index.html') {
-  const opened = await browser.newPage();
-  opened.on('console', (message) => ['error', 'warn'].includes(message.type()) && problems.push(message.text()));
-  opened.on('pageerror', (error) => problems.push(error.message));
-  opened.on('response', (response) => response.status() >= 400 && problems.push(`${response.status()} ${response.url()}`));
-  await opened.setViewport(viewport);
-  await opened.setCacheEnabled(false);
-  // Holds the loop once it has made holdAt passes: checked every display frame, as passes run. The game makes
-  // its first pass as it starts, between display frames, so the first check that sees it is in the frame
-  // that shows it: the floor page takes its time the same way.
-  await opened.evaluateOnNewDocument(() => {
-    window.holdAt = 1;
-    const hold = () => {
-      if (window.Module && Module.calledRun && Module._PassCount() >= window.holdAt) {
-        window.firstFrameAt ??= performance.now();
-        Module.pauseMainLoop();
-      }
-      requestAnimationFrame(hold);
-    };
-    requestAnimationFrame(hold);
-  });
-  await opened.goto(url + path);
-  await opened.waitForFunction(() => window.firstFrameAt);
-  return opened;
+// Opens the game, or `path`, in a fresh page of a browser context of its own, with nothing kept from another.
+async function open(viewport, path = 'build-web/index.html', options) {
+  return openIn(await browser.createBrowserContext(), server.url + path, viewport, problems, options);
 }
 
 before(async () => {
-  server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', ROOT]);
-  const port = await new Promise((resolve) => server.stdout.once('data', (line) => resolve(/port (\d+)/.exec(line)[1])));
-  url = `http://127.0.0.1:${port}/`;
-  const args = process.getuid() === 0 ? ['--no-sandbox'] : [];
-  browser = await puppeteer.launch({ executablePath: '/usr/bin/chromium-headless-shell', args });
+  server = await serve();
+  browser = await launch();
   page = await open({ width: 800, height: 600 });
 });
 
-after(async () => { await browser?.close(); server?.kill(); });
+after(async () => { await browser?.close(); server?.close(); });
 
 test('the first frame shows the meadow, the worm at (50, 320) and the score line; the canvas has the keys', async () => {
   assert.equal(await page.evaluate(() => document.activeElement.id), 'game');
@@ -239,25 +210,90 @@ test('the favicon is served; no page logged an error or a warning', async () => 
   assert.deepEqual(problems, []);
 });
 
-// First frame against a page that only draws the background into a canvas, and against the browser's
-// SDL doing no more than that (bench/floor.cpp), all without a cache.
-test('report: the download of a first visit and its first frame against the floor pages', async () => {
-  const times = { game: [], floor: [], sdlFloor: [] };
-  const pages = [['game', undefined], ['floor', 'tests/web/floor.html'], ['sdlFloor', 'build-web/kanamiina_floor.html']];
-  let bytes = 0;
-  for (let round = 0; round < 5; round++) {
-    for (const [name, path] of pages) {
-      const loaded = await open({ width: 800, height: 600 }, path);
-      times[name].push(await loaded.evaluate(() => window.firstFrameAt));
-      if (name === 'game') {
-        bytes = await loaded.evaluate(() => performance.getEntries().reduce((sum, entry) => sum + (entry.transferSize ?? 0), 0));
-      }
-      await loaded.close();
+// A player's visits in one browser context to a server of their own, which a test may stop or point elsewhere.
+async function visitor() {
+  const own = await serve(), context = await browser.createBrowserContext(), logged = [];
+  const bodies = {};
+  const visit = async () => {
+    const opened = await openIn(context, own.url + 'build-web/index.html', { width: 800, height: 600 }, logged, null,
+      (loading) => loading.on('response', async (response) => {
+        const name = /kanamiina\.(js|data)$/.exec(response.url())?.[0];
+        if (name) bodies[name] = await response.buffer();
+      }));
+    // The service worker has kept the build once it is the page's active one.
+    await opened.waitForFunction(async () => (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
+    return opened;
+  };
+  const networkOff = () => new Promise((closed) => { own.close(closed); own.closeAllConnections(); });
+  return { own, context, bodies, visit, networkOff };
+}
+
+test('a second visit with the network off plays: the worm still moves', async () => {
+  const { context, visit, networkOff } = await visitor();
+  (await visit()).close();
+  await networkOff();
+  page = await visit();
+  await page.keyboard.down('ArrowRight');
+  await run(10);
+  await page.keyboard.up('ArrowRight');
+  await run(1);
+  await expectScene({ wormX: STEERED_X });
+  await context.close();
+});
+
+// A rebuild with a byte more in its data, as the browser build's own steps stamp it, served where the old build was.
+function rebuild(directory) {
+  appendFileSync(`${directory}/kanamiina.data`, Buffer.from([1]));
+  appendFileSync(`${directory}/kanamiina.js`, ';window.rebuilt = true;');
+  execFileSync('cmake', [`-DBUILD_DIR=${directory}`, '-P', ROOT + 'web/service-worker.cmake']);
+}
+
+test('a rebuilt page reaches a returning visitor whole, new script with new data, online and then offline', async () => {
+  const { own, context, bodies, visit, networkOff } = await visitor();
+  own.root = mkdtempSync(join(tmpdir(), 'kanamiina-'));
+  cpSync(ROOT + 'build-web', own.root + '/build-web', { recursive: true });
+  (await visit()).close();
+  rebuild(own.root + '/build-web');
+  const expectNewBuild = async (loaded, when) => {
+    assert.equal(await loaded.evaluate(() => window.rebuilt), true, `the new script ${when}`);
+    for (const name of ['kanamiina.js', 'kanamiina.data']) {
+      assert.ok(bodies[name].equals(readFileSync(`${own.root}/build-web/${name}`)), `${name} ${when} is the new build's`);
     }
-  }
+  };
+  const online = await visit();
+  await expectNewBuild(online, 'online');
+  // The new build's service worker takes over once no page of the old one is open.
+  await online.waitForFunction(async () => Boolean((await navigator.serviceWorker.getRegistration()).waiting));
+  await online.close();
+  await networkOff();
+  await expectNewBuild(await visit(), 'offline');
+  await context.close();
+  rmSync(own.root, { recursive: true });
+});
+
+// First frame against a page that only draws the background into a canvas, and against the browser's
+// SDL doing no more than that (bench/floor.cpp), all without a cache: from this machine, and over a link of
+// 10 Mbit/s with 20 ms of latency, where the download decides it.
+const LINKS = [['localhost', null], ['10 Mbit/s, 20 ms', { download: 10e6 / 8, upload: 10e6 / 8, latency: 20 }]];
+test('report: the download of a first visit and its first frame against the floor pages', async () => {
+  const pages = [['game', undefined], ['floor', 'tests/web/floor.html'], ['sdlFloor', 'build-web/kanamiina_floor.html']];
   const median = (list) => list.sort((a, b) => a - b)[list.length >> 1];
-  const [game, floor, sdlFloor] = [median(times.game), median(times.floor), median(times.sdlFloor)];
-  console.log(`# first visit: ${bytes} bytes; first frame ${game.toFixed(0)} ms, floor ${floor.toFixed(0)} ms, ` +
-    `ratio ${(game / floor).toFixed(2)}; SDL's floor ${sdlFloor.toFixed(0)} ms, ratio ${(sdlFloor / floor).toFixed(2)}`);
-  assert.ok(bytes <= 700000, `a first visit downloads ${bytes} bytes`);
+  let bytes = 0;
+  for (const [link, network] of LINKS) {
+    const times = { game: [], floor: [], sdlFloor: [] };
+    for (let round = 0; round < 5; round++) {
+      for (const [name, path] of pages) {
+        const loaded = await open({ width: 800, height: 600 }, path, network);
+        times[name].push(await loaded.evaluate(() => window.firstFrameAt));
+        if (name === 'game') {
+          bytes = await loaded.evaluate(() => performance.getEntries().reduce((sum, entry) => sum + (entry.transferSize ?? 0), 0));
+        }
+        await loaded.browserContext().close();
+      }
+    }
+    const [game, floor, sdlFloor] = [median(times.game), median(times.floor), median(times.sdlFloor)];
+    console.log(`# ${link}: first visit ${bytes} bytes; first frame ${game.toFixed(0)} ms, floor ${floor.toFixed(0)} ms, ` +
+      `ratio ${(game / floor).toFixed(2)}; SDL's floor ${sdlFloor.toFixed(0)} ms, ratio ${(sdlFloor / floor).toFixed(2)}`);
+  }
+  assert.ok(bytes <= 550000, `a first visit downloads ${bytes} bytes`);
 });
