@@ -12,7 +12,7 @@ TEST_PACKAGES  = $(PLAY_PACKAGES) libfreetype-dev zlib1g-dev fonts-dejavu-core f
 BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb openbox libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
 DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf $(SDL_DEV)
 PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
-WEB_PACKAGES   = emscripten cmake make
+WEB_PACKAGES   = emscripten cmake make webp
 
 .PHONY: play game check test build deps test-deps clean data bench fuzz install uninstall \
         test-sanitize test-fuzz test-other-sdl test-memcheck deb test-package web test-web windows test-windows

@@ -163,6 +163,11 @@ function decodedPictures() {
   return Module.preloadedImages || window.preloadedImages;
 }
 
+// The browser build's pictures are lossless WebP under the names of the BMPs they replace; a RIFF file is WebP.
+function pictureType(bytes) {
+  return String.fromCharCode(bytes[0], bytes[1], bytes[2], bytes[3]) === 'RIFF' ? 'image/webp' : 'image/bmp';
+}
+
 // Once the game runs, a service worker keeps its files for the next visit, with or without a network.
 // Where the browser has none, or refuses one (a page opened from a file), each visit needs the network.
 function keepForOffline() {
@@ -190,7 +195,7 @@ var Module = {
       return typeof ImageDecoder !== 'undefined' && decodedPictures() !== undefined && /\.bmp$/.test(name);
     },
     handle: function (bytes, name, onload, onerror) {
-      var decoder = new ImageDecoder({ data: bytes, type: bytes[0] === 0x89 ? 'image/png' : 'image/bmp' });
+      var decoder = new ImageDecoder({ data: bytes, type: pictureType(bytes) });
       decoder.decode().then(function (decoded) {
         decoder.close();
         return createImageBitmap(decoded.image).finally(function () { decoded.image.close(); });

@@ -4,7 +4,7 @@
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { appendFileSync, cpSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { appendFileSync, cpSync, mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { ROOT, launch, open as openIn, run as runIn, serve } from './harness.mjs';
@@ -112,6 +112,25 @@ test('the first frame shows the meadow, the worm at (50, 320) and the score line
   await expectScene({});
 });
 
+// The browser build carries each picture in a smaller file of its own; the browser decodes it to the BMP's very pixels.
+test('each picture of the browser build decodes to the pixels of its BMP', async () => {
+  for (const name of readdirSync(ROOT + 'data', { recursive: true }).filter((name) => name.endsWith('.bmp'))) {
+    const [w, h, decoded] = await page.evaluate(async (url) => {
+      const picture = await createImageBitmap(await (await fetch(url)).blob());
+      const context = new OffscreenCanvas(picture.width, picture.height).getContext('2d');
+      context.drawImage(picture, 0, 0);
+      return [picture.width, picture.height, Array.from(context.getImageData(0, 0, picture.width, picture.height).data)];
+    }, 'data/' + name);
+    const kept = bmp(name);
+    assert.deepEqual([w, h], [kept.w, kept.h], `${name}: size`);
+    for (let y = 0, k = 0; y < h; y++) {
+      for (let x = 0; x < w; x++, k += 4) {
+        assert.deepEqual(decoded.slice(k, k + 3), kept.rgb(x, y), `${name}: the pixel at (${x}, ${y})`);
+      }
+    }
+  }
+});
+
 // The browser hides the page on its way to being frozen; shown again, it has kept the keys.
 async function hide() {
   const cdp = await page.createCDPSession();
@@ -172,7 +191,7 @@ test('Esc on a finished game ends it under a cover that offers another, and the 
   assert.equal(await canvasBox(), box);
 });
 
-// Every box lies in the window, and no touch control lies over the field.
+// Every box lies in the window, no touch control lies over the field, and each takes a thumb: 44 x 44 pixels at least.
 async function expectFitted({ width, height }) {
   const boxes = await page.$$eval('#game, #pad, #actions, main > p', (all) => all.map((box) => box.getBoundingClientRect().toJSON()));
   for (const { x, y, right, bottom } of boxes) {
@@ -182,10 +201,15 @@ async function expectFitted({ width, height }) {
   for (const { x, y, right, bottom } of controls) {
     assert.ok(right <= field.x || x >= field.right || bottom <= field.y || y >= field.bottom, `control over the field at (${x}, ${y})`);
   }
+  const shown = await page.$$eval('#pad, #touch button', (all) => all.filter((control) => control.checkVisibility())
+    .map((control) => [control.textContent || control.id, control.offsetWidth, control.offsetHeight]));
+  for (const [name, w, h] of shown) {
+    assert.ok(w >= 44 && h >= 44, `${name} is ${w}x${h} in ${width}x${height}`);
+  }
 }
 
 const PHONE = { width: 390, height: 844, hasTouch: true, isMobile: true };
-test('nothing is cut at 640x480, 800x600 or on a phone held either way; the touch controls play a game', async () => {
+test('nothing is cut at 640x480, 800x600 or on a phone held either way; the touch controls play a game; the arrows of the pad cannot be selected by a long press', async () => {
   for (const viewport of [{ width: 640, height: 480 }, { width: 800, height: 600 }, { ...PHONE, width: 844, height: 390 }, PHONE]) {
     page = await open(viewport);
     await expectFitted(viewport);
@@ -199,14 +223,27 @@ test('nothing is cut at 640x480, 800x600 or on a phone held either way; the touc
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [point] });
   };
   await play(touch, () => cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] }));
+  // Headless Chromium selects nothing on a long press anyway: what a phone would select there, the whole pad, stays empty.
+  assert.equal(await page.evaluate(() => String(getSelection().selectAllChildren(document.getElementById('pad')) ?? getSelection())), '');
 });
 
-test('the favicon is served; no page logged an error or a warning', async () => {
-  const icon = await page.evaluate(async () => {
-    const response = await fetch(document.querySelector('link[rel=icon]').href);
-    return [response.status, response.headers.get('content-type')];
+// What an app needs to install: a manifest Chromium reads without errors, that opens the page in a window of its
+// own, with its icons; and a service worker. (Headless Chromium's own installability check finds nothing missing
+// even on a page without a manifest, so the test reads the manifest as Chromium parsed it.)
+test('the page installs as an app: the favicon and the icons its manifest names are served at their sizes; no page logged an error or a warning', async () => {
+  await page.waitForFunction(async () => (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
+  const { url, errors, manifest } = await (await page.createCDPSession()).send('Page.getAppManifest');
+  assert.deepEqual([url, errors, manifest.display, manifest.startUrl, manifest.name],
+    [new URL('manifest.json', page.url()).href, [], 'kFullscreen', new URL('./', page.url()).href, 'Kanamiina']);
+  const icons = await page.evaluate(async () => {
+    const manifest = await (await fetch(document.querySelector('link[rel=manifest]').href)).json();
+    return Promise.all([{ src: document.querySelector('link[rel=icon]').href, sizes: '32x32' }, ...manifest.icons].map(async (icon) => {
+      const response = await fetch(icon.src);
+      const picture = await createImageBitmap(await response.blob());
+      return [icon.sizes, response.headers.get('content-type'), `${picture.width}x${picture.height}`];
+    }));
   });
-  assert.deepEqual(icon, [200, 'image/png']);
+  assert.deepEqual(icons, [['32x32', 'image/png', '32x32'], ['192x192', 'image/png', '192x192'], ['512x512', 'image/png', '512x512']]);
   assert.deepEqual(problems, []);
 });
 
