@@ -35,10 +35,20 @@ HTMLCanvasElement.prototype.getContext = function (type, options) {
 function toggleFullScreen() {
   if (document.fullscreenElement) {
     document.exitFullscreen();
+  } else if (document.body.classList.contains('touch')) {
+    fillPhoneScreen();
   } else {
     canvas.requestFullscreen();
   }
   canvas.focus();
+}
+
+// On a phone the whole page goes full screen, so that the controls stay, and turns sideways where the browser
+// lets a page lock the screen's orientation; where it does not, the page follows the phone as before.
+function fillPhoneScreen() {
+  document.documentElement.requestFullscreen().then(function () {
+    return screen.orientation.lock('landscape');
+  }).catch(function () {});
 }
 
 // The passes stand still while the canvas does not have the keys or the page is hidden.
@@ -131,7 +141,7 @@ pad.addEventListener('pointermove', function (event) {
 pad.addEventListener('pointerup', function () { steer(null); });
 pad.addEventListener('pointercancel', function () { steer(null); });
 
-document.querySelectorAll('#actions button').forEach(function (button) {
+document.querySelectorAll('#actions button[data-key]').forEach(function (button) {
   button.addEventListener('pointerdown', function (event) {
     event.preventDefault();
     canvas.focus();
@@ -145,6 +155,7 @@ if (navigator.maxTouchPoints > 0) {
 }
 
 document.getElementById('fullscreen').addEventListener('click', toggleFullScreen);
+document.getElementById('touch-fullscreen').addEventListener('click', toggleFullScreen);
 document.getElementById('again').addEventListener('click', function () {
   location.reload();
 });
