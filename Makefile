@@ -124,7 +124,7 @@ test-web: web
 	@tools/install-deps chromium-headless-shell
 	@command -v npm >/dev/null || tools/install-deps npm
 	cd tests/web && npm install --no-audit --no-fund --no-package-lock
-	for test in tests/web/*.test.mjs; do node --test $$test || exit 1; done
+	node --test tests/web/
 
 # --- the Windows build ---
 # SDL for Windows is built once from Debian's sources and kept in build-windows/sdl; the name of

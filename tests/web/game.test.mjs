@@ -247,37 +247,6 @@ test('the page installs as an app: the favicon and the icons its manifest names 
   assert.deepEqual(problems, []);
 });
 
-// A player's visits in one browser context to a server of their own, which a test may stop or point elsewhere.
-async function visitor() {
-  const own = await serve(), context = await browser.createBrowserContext(), logged = [];
-  const bodies = {};
-  const visit = async () => {
-    const opened = await openIn(context, own.url + 'build-web/index.html', { width: 800, height: 600 }, logged, null,
-      (loading) => loading.on('response', async (response) => {
-        const name = /kanamiina\.(js|data)$/.exec(response.url())?.[0];
-        if (name) bodies[name] = await response.buffer();
-      }));
-    // The service worker has kept the build once it is the page's active one.
-    await opened.waitForFunction(async () => (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
-    return opened;
-  };
-  const networkOff = () => new Promise((closed) => { own.close(closed); own.closeAllConnections(); });
-  return { own, context, bodies, visit, networkOff };
-}
-
-test('a second visit with the network off plays: the worm still moves', async () => {
-  const { context, visit, networkOff } = await visitor();
-  (await visit()).close();
-  await networkOff();
-  page = await visit();
-  await page.keyboard.down('ArrowRight');
-  await run(10);
-  await page.keyboard.up('ArrowRight');
-  await run(1);
-  await expectScene({ wormX: STEERED_X });
-  await context.close();
-});
-
 // A rebuild with a byte more in its data, as the browser build's own steps stamp it, served where the old build was.
 function rebuild(directory) {
   appendFileSync(`${directory}/kanamiina.data`, Buffer.from([1]));
@@ -285,25 +254,42 @@ function rebuild(directory) {
   execFileSync('cmake', [`-DBUILD_DIR=${directory}`, '-P', ROOT + 'web/service-worker.cmake']);
 }
 
-test('a rebuilt page reaches a returning visitor whole, new script with new data, online and then offline', async () => {
-  const { own, context, bodies, visit, networkOff } = await visitor();
+// One player's visits, in a browser context of their own, to a server of their own holding a copy of the build.
+test('a rebuilt page reaches a returning visitor whole, new script with new data; with the network off it plays, the worm still moves', async () => {
+  const own = await serve(), context = await browser.createBrowserContext(), bodies = {};
   own.root = mkdtempSync(join(tmpdir(), 'kanamiina-'));
   cpSync(ROOT + 'build-web', own.root + '/build-web', { recursive: true });
-  (await visit()).close();
-  rebuild(own.root + '/build-web');
+  const visit = async () => {
+    const opened = await openIn(context, own.url + 'build-web/index.html', { width: 800, height: 600 }, [], null,
+      (loading) => loading.on('response', (response) => {
+        const name = /kanamiina\.(js|data)$/.exec(response.url())?.[0];
+        if (name) bodies[name] = response.buffer();
+      }));
+    // The service worker has kept the build once it is the page's active one.
+    await opened.waitForFunction(async () => (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
+    return opened;
+  };
   const expectNewBuild = async (loaded, when) => {
     assert.equal(await loaded.evaluate(() => window.rebuilt), true, `the new script ${when}`);
     for (const name of ['kanamiina.js', 'kanamiina.data']) {
-      assert.ok(bodies[name].equals(readFileSync(`${own.root}/build-web/${name}`)), `${name} ${when} is the new build's`);
+      assert.ok((await bodies[name]).equals(readFileSync(`${own.root}/build-web/${name}`)), `${name} ${when} is the new build's`);
     }
   };
+  await (await visit()).close();
+  rebuild(own.root + '/build-web');
   const online = await visit();
   await expectNewBuild(online, 'online');
   // The new build's service worker takes over once no page of the old one is open.
   await online.waitForFunction(async () => Boolean((await navigator.serviceWorker.getRegistration()).waiting));
   await online.close();
-  await networkOff();
-  await expectNewBuild(await visit(), 'offline');
+  await new Promise((closed) => { own.close(closed); own.closeAllConnections(); });
+  page = await visit();
+  await expectNewBuild(page, 'offline');
+  await page.keyboard.down('ArrowRight');
+  await run(10);
+  await page.keyboard.up('ArrowRight');
+  await run(1);
+  await expectScene({ wormX: STEERED_X });
   await context.close();
   rmSync(own.root, { recursive: true });
 });

@@ -1,7 +1,7 @@
 // What the browser tests share: a server for the checkout, as a host serves a page, and headless Chromium
 // opening the game with its loop held between the test's steps.
 import { createServer } from 'node:http';
-import { readFile, stat } from 'node:fs/promises';
+import { readFile } from 'node:fs/promises';
 import { extname, join, normalize } from 'node:path';
 import { gzipSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
@@ -10,7 +10,7 @@ export const ROOT = new URL('../../', import.meta.url).pathname;
 
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.json': 'application/json',
   '.wasm': 'application/wasm', '.png': 'image/png', '.bmp': 'image/bmp' };
-// Hosts compress text and WebAssembly on the way, and answer a cache's question with 304 while a file stays the same.
+// Hosts compress text and WebAssembly on the way.
 const COMPRESSED = new Set(['.html', '.js', '.css', '.json', '.wasm']);
 
 // Serves `server.root`, the checkout unless a test points it elsewhere, on a port of its own at `server.url`.
@@ -19,13 +19,7 @@ export async function serve() {
     const path = join(server.root, normalize(decodeURIComponent(new URL(request.url, 'http://host').pathname)));
     try {
       const file = path.endsWith('/') ? path + 'index.html' : path;
-      const { mtimeMs, size } = await stat(file);
-      const tag = `"${mtimeMs}-${size}"`;
-      const headers = { 'content-type': TYPES[extname(file)] ?? 'application/octet-stream', etag: tag, 'cache-control': 'no-cache' };
-      if (request.headers['if-none-match'] === tag) {
-        response.writeHead(304, headers).end();
-        return;
-      }
+      const headers = { 'content-type': TYPES[extname(file)] ?? 'application/octet-stream', 'cache-control': 'no-cache' };
       let body = await readFile(file);
       if (COMPRESSED.has(extname(file)) && /gzip/.test(request.headers['accept-encoding'])) {
         body = gzipSync(body);
