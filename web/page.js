@@ -155,6 +155,8 @@ if (navigator.maxTouchPoints > 0) {
 }
 
 document.getElementById('fullscreen').addEventListener('click', toggleFullScreen);
+// A phone's browser that keeps pages out of full screen, as an iPhone's does, shows no button for it.
+document.getElementById('touch-fullscreen').hidden = !document.fullscreenEnabled;
 document.getElementById('touch-fullscreen').addEventListener('click', toggleFullScreen);
 document.getElementById('again').addEventListener('click', function () {
   location.reload();
