@@ -7,7 +7,7 @@ import { execFileSync } from 'node:child_process';
 import { appendFileSync, cpSync, mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { ROOT, launch, open as openIn, run as runIn, serve } from './harness.mjs';
+import { ROOT, launch, open as openIn, serve } from './harness.mjs';
 
 // Where the game puts things, as its layout header says.
 const L = Object.fromEntries([...readFileSync(ROOT + 'game/layout.h', 'utf8').matchAll(/const \w+ (\w+) = ([\d.]+);/g)]
@@ -85,7 +85,12 @@ async function expectScene({ moves, wormX = L.MATO_START_X, mineAt, sign = false
 
 let server, browser, page;
 const problems = [];
-const run = (count) => runIn(page, count);
+
+// Runs the held loop for `count` passes more; keys pressed meanwhile wait for the first.
+async function run(count) {
+  await page.evaluate((count) => { window.holdAt = Module._PassCount() + count; Module.resumeMainLoop(); }, count);
+  await page.waitForFunction(() => Module._PassCount() >= window.holdAt);
+}
 
 const frames = (count) => page.evaluate((count) => new Promise((done) => {
   const next = () => (--count > 0 ? requestAnimationFrame(next) : done());

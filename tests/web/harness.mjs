@@ -71,9 +71,3 @@ export async function open(context, url, viewport, problems, network = null, wat
   await opened.waitForFunction(() => window.firstFrameAt);
   return opened;
 }
-
-// Runs the held loop of `page` for `count` passes more; keys pressed meanwhile wait for the first.
-export async function run(page, count) {
-  await page.evaluate((count) => { window.holdAt = Module._PassCount() + count; Module.resumeMainLoop(); }, count);
-  await page.waitForFunction(() => Module._PassCount() >= window.holdAt);
-}
