@@ -121,7 +121,7 @@ web:
 # so that the test can read data/ too.
 test-web: web
 	$(EMSCRIPTEN_ENV) cmake --build build-web --target kanamiina_floor
-	@tools/install-deps chromium-headless-shell
+	@tools/install-deps chromium-headless-shell chromium
 	@command -v npm >/dev/null || tools/install-deps npm
 	cd tests/web && npm install --no-audit --no-fund --no-package-lock
 	node --test tests/web/

@@ -36,9 +36,9 @@ export async function serve() {
   return server;
 }
 
-export function launch() {
+export function launch(executablePath = '/usr/bin/chromium-headless-shell') {
   const args = process.getuid() === 0 ? ['--no-sandbox'] : [];
-  return puppeteer.launch({ executablePath: '/usr/bin/chromium-headless-shell', args });
+  return puppeteer.launch({ executablePath, args });
 }
 
 // Opens `url` in a fresh page of `context` without the browser's HTTP cache, its loop held after the first pass;
