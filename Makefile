@@ -13,7 +13,7 @@ TEST_PACKAGES  = $(PLAY_PACKAGES) libfreetype-dev zlib1g-dev fonts-dejavu-core f
 BENCH_PACKAGES = $(PLAY_PACKAGES) libbenchmark-dev xvfb openbox xdotool libfreetype-dev fonts-dejavu-core fonts-dejavu-extra
 DEB_PACKAGES   = build-essential debhelper dpkg-dev cmake pkgconf $(SDL_DEV)
 PACKAGE_CHECK_PACKAGES = $(DEB_PACKAGES) lintian appstream desktop-file-utils
-WEB_PACKAGES   = emscripten cmake make
+WEB_PACKAGES   = emscripten cmake make webp
 WINDOWS_PACKAGES = g++-mingw-w64-x86-64 dpkg-dev cmake make pkg-config zip
 WINE_PACKAGES    = wine wine64 unzip
 
@@ -117,7 +117,7 @@ web:
 # so that the test can read data/ too.
 test-web: web
 	$(EMSCRIPTEN_ENV) cmake --build build-web --target kanamiina_floor
-	@tools/install-deps chromium-headless-shell
+	@tools/install-deps chromium-headless-shell chromium
 	@command -v npm >/dev/null || tools/install-deps npm
 	cd tests/web && npm install --no-audit --no-fund --no-package-lock
 	node --test tests/web/

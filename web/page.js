@@ -35,10 +35,20 @@ HTMLCanvasElement.prototype.getContext = function (type, options) {
 function toggleFullScreen() {
   if (document.fullscreenElement) {
     document.exitFullscreen();
+  } else if (document.body.classList.contains('touch')) {
+    fillPhoneScreen();
   } else {
     canvas.requestFullscreen();
   }
   canvas.focus();
+}
+
+// On a phone the whole page goes full screen, so that the controls stay, and turns sideways where the browser
+// lets a page lock the screen's orientation; where it does not, the page follows the phone as before.
+function fillPhoneScreen() {
+  document.documentElement.requestFullscreen().then(function () {
+    return screen.orientation.lock('landscape');
+  }).catch(function () {});
 }
 
 // The game pauses itself on P or a pad's Start, and when the page asks as the canvas loses the
@@ -131,7 +141,7 @@ pad.addEventListener('pointermove', function (event) {
 pad.addEventListener('pointerup', function () { steer(null); });
 pad.addEventListener('pointercancel', function () { steer(null); });
 
-document.querySelectorAll('#actions button').forEach(function (button) {
+document.querySelectorAll('#actions button[data-key]').forEach(function (button) {
   button.addEventListener('pointerdown', function (event) {
     event.preventDefault();
     canvas.focus();
@@ -145,6 +155,9 @@ if (navigator.maxTouchPoints > 0) {
 }
 
 document.getElementById('fullscreen').addEventListener('click', toggleFullScreen);
+// A phone's browser that keeps pages out of full screen, as an iPhone's does, shows no button for it.
+document.getElementById('touch-fullscreen').hidden = !document.fullscreenEnabled;
+document.getElementById('touch-fullscreen').addEventListener('click', toggleFullScreen);
 document.getElementById('again').addEventListener('click', function () {
   location.reload();
 });
@@ -161,6 +174,19 @@ var compiledGame = fetch('kanamiina.wasm', { credentials: 'same-origin' }).then(
 // in Module.preloadedImages, 3.1.69 in a preloadedImages of the page's own.
 function decodedPictures() {
   return Module.preloadedImages || window.preloadedImages;
+}
+
+// The browser build's pictures are lossless WebP under the names of the BMPs they replace; a RIFF file is WebP.
+function pictureType(bytes) {
+  return String.fromCharCode(bytes[0], bytes[1], bytes[2], bytes[3]) === 'RIFF' ? 'image/webp' : 'image/bmp';
+}
+
+// Once the game runs, a service worker keeps its files for the next visit, with or without a network.
+// Where the browser has none, or refuses one (a page opened from a file), each visit needs the network.
+function keepForOffline() {
+  if ('serviceWorker' in navigator) {
+    navigator.serviceWorker.register('service-worker.js').catch(function () {});
+  }
 }
 
 var Module = {
@@ -182,7 +208,7 @@ var Module = {
       return typeof ImageDecoder !== 'undefined' && decodedPictures() !== undefined && /\.bmp$/.test(name);
     },
     handle: function (bytes, name, onload, onerror) {
-      var decoder = new ImageDecoder({ data: bytes, type: bytes[0] === 0x89 ? 'image/png' : 'image/bmp' });
+      var decoder = new ImageDecoder({ data: bytes, type: pictureType(bytes) });
       decoder.decode().then(function (decoded) {
         decoder.close();
         return createImageBitmap(decoded.image).finally(function () { decoded.image.close(); });
@@ -221,6 +247,7 @@ var Module = {
     if (document.activeElement !== canvas || !document.hasFocus()) {
       pauseGame();
     }
+    keepForOffline();
   },
   onPause: function (paused) {
     pausedCover.hidden = paused === 0;

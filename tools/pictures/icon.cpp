@@ -95,7 +95,7 @@ Canvas drawIcon(int size)
 
 void writeIcons(const std::filesystem::path& directory)
 {
-  for (int size : {16, 32, 48, 64, 128, 256}) {
+  for (int size : {16, 32, 48, 64, 128, 192, 256, 512}) {
     const std::string side = std::to_string(size);
     const std::filesystem::path sizeDirectory = directory / "icons" / (side + "x" + side);
     std::filesystem::create_directories(sizeDirectory);
