@@ -95,10 +95,6 @@ async function run(count) {
   await page.waitForFunction(() => Module._PassCount() >= window.holdAt);
 }
 
-const frames = (count) => page.evaluate((count) => new Promise((done) => {
-  const next = () => (--count > 0 ? requestAnimationFrame(next) : done());
-  requestAnimationFrame(next);
-}), count);
 const passes = () => page.evaluate(() => Module._PassCount());
 const canvasBox = () => page.$eval('#game', (canvas) => JSON.stringify(canvas.getBoundingClientRect()));
 
