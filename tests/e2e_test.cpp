@@ -60,19 +60,18 @@ struct Server
   }
 };
 
-// The Windows game runs on the classic SDL 1.2.15 in its zip, whatever SDL this process has: its
-// letters are blended here as that SDL blends a 32-bit picture with alpha over the display.
-void blendAsClassicSdl(SDL_Surface* source, SDL_Surface* target, int x, int y, const SDL_Rect& part)
+// The Windows game runs on the classic SDL 1.2.15 in its zip, whatever SDL this process has: the
+// white letters are blended here as that SDL blends a picture with alpha over the display.
+void blendAsClassicSdl(SDL_Surface* sheet, SDL_Surface* target, int x, int y, const SDL_Rect& part)
 {
   for (int row = 0; row < part.h && y + row < target->h; ++row) {
     for (int column = 0; column < part.w && x + column < target->w; ++column) {
-      Uint8 sr, sg, sb, alpha, dr, dg, db;
-      SDL_GetRGBA(static_cast<Uint32*>(source->pixels)[(part.y + row) * source->pitch / 4 + part.x + column],
-                  source->format, &sr, &sg, &sb, &alpha);
+      int alpha = static_cast<Uint32*>(sheet->pixels)[(part.y + row) * sheet->pitch / 4 + part.x + column] >> 24;
       Uint32* at = static_cast<Uint32*>(target->pixels) + (y + row) * target->pitch / 4 + x + column;
-      SDL_GetRGB(*at, target->format, &dr, &dg, &db);
-      auto mix = [alpha](int s, int d) { return alpha == 255 ? s : d + ((s - d) * alpha >> 8); };
-      *at = SDL_MapRGB(target->format, mix(sr, dr), mix(sg, dg), mix(sb, db));
+      Uint8 r, g, b;
+      SDL_GetRGB(*at, target->format, &r, &g, &b);
+      auto mix = [alpha](int d) { return alpha == 255 ? 255 : d + ((255 - d) * alpha >> 8); };
+      *at = SDL_MapRGB(target->format, mix(r), mix(g), mix(b));
     }
   }
 }
