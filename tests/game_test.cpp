@@ -543,6 +543,9 @@ TEST_F(GameTest, NothingMovesOrAnimatesWhilePaused)
   SDL_PushEvent(&pause);
   EXPECT_EQ(RunPass(right.data()), PASS_GOES_ON);
   EXPECT_EQ((std::vector<Place>{at(mato), at(kana[1])}), (std::vector<Place>{{52, 320}, {302, 200}})) << "moved again";
+  SDL_PushEvent(&pause);
+  RunPass(right.data());
+  EXPECT_TRUE(screenShowsTheState()) << "the field of the second pause";
 }
 
 }
