@@ -53,9 +53,10 @@ deps:
 test-deps:
 	@tools/install-deps $(TEST_PACKAGES)
 
-# Redraws the committed pictures, icon and font from the tools.
+# Redraws the committed pictures, icon and font, and synthesises the sound effects, from the tools.
 data: test-deps build
 	$(BUILD)/tools/makepictures data desktop
+	$(BUILD)/tools/makesounds data
 	$(BUILD)/tools/makefont data/fontti
 	$(BUILD)/tools/makefont --versions >tools/data-made-with
 

@@ -2,6 +2,7 @@
 
 #include "layout.h"
 #include "platform.h"
+#include "sound.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -165,6 +166,7 @@ void addMiina()
       miina[j].set(mato.getx() + MIINA_OFFSET_X, mato.gety() + MIINA_OFFSET_Y);
       miinat -= 1;
       mdraw[j] = 1;
+      PlayEffect(EFFECT_MINE_LAID);
       return;
     }
   }
@@ -266,9 +268,13 @@ int HandleEvents()
     }
     if (key == SDLK_RETURN && gameover != 0) {
       AloitaUusipeli();
+      PlayEffect(EFFECT_NEW_GAME);
     }
     if (key == SDLK_SPACE && gameover == 0) {
       addMiina();
+    }
+    if (key == SDLK_m) {
+      ToggleMute();
     }
   }
   return done;
@@ -347,10 +353,12 @@ void StepWorld()
         edraw[j] = 0;
         mdraw[k] = 0;
         score += POINTS_PER_KANA;
+        PlayEffect(EFFECT_CHICKEN_BLOWN_UP);
       }
     }
     if (Sprite_Collide(mato, kana[j])) {
       gameover = 1;
+      PlayEffect(EFFECT_WORM_CAUGHT);
       return;
     }
   }
@@ -389,7 +397,7 @@ int main(int, char**)
 {
   srand(time(NULL));
   ChooseDrawing();
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) {
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) {
     printf("Unable to init SDL: %s\n", SDL_GetError());
     exit(1);
   }
@@ -401,6 +409,7 @@ int main(int, char**)
     exit(1);
   }
   LoadGame();
+  OpenSound();
   RunFrameLoop(RunPass);
   return 0;
 }

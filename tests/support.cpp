@@ -130,3 +130,26 @@ void TempDir::replaceWithDirectory(const std::string& name) const
   std::filesystem::remove_all(path(name));
   std::filesystem::create_directories(path(name));
 }
+
+std::string waveFile(Uint16 channels, Uint32 rate, const std::string& sampleBytes)
+{
+  std::string file;
+  auto put = [&](Uint32 value, int size) {
+    for (int i = 0; i < size; ++i) {
+      file += static_cast<char>(value >> (8 * i) & 0xFF);
+    }
+  };
+  file += "RIFF";
+  put(36 + sampleBytes.size(), 4);
+  file += "WAVEfmt ";
+  put(16, 4);
+  put(1, 2);
+  put(channels, 2);
+  put(rate, 4);
+  put(rate * channels * 2, 4);
+  put(channels * 2, 2);
+  put(16, 2);
+  file += "data";
+  put(sampleBytes.size(), 4);
+  return file + sampleBytes;
+}
