@@ -1,5 +1,6 @@
 #include "layout.h"
 #include "platform.h"
+#include "sound.h"
 #include "support.h"
 
 #include <X11/Xlib.h>
@@ -11,7 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 #include <utility>
@@ -110,6 +113,10 @@ protected:
         execlp("wine", "wine", "kanamiina.exe", static_cast<char*>(nullptr));
       } else if (WINDOWS_GAME == nullptr) {
         setenv("SDL_VIDEODRIVER", "x11", 1);
+        // What the game plays goes to a file, a buffer at a time at the pace it plays.
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", sound.path("played").c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", std::to_string(SOUND_BUFFER_SAMPLES * 1000 / SOUND_RATE).c_str(), 1);
         execl(KANAMIINA, KANAMIINA, static_cast<char*>(nullptr));
       }
       _exit(127);
@@ -217,6 +224,7 @@ protected:
   }
 
   Server& server = sharedServer();
+  TempDir sound;
   pid_t game = 0;
   Clock::time_point started, lookStarted, lookBefore;
 };
@@ -261,6 +269,82 @@ TEST_F(EndToEnd, EscShowsTheSignEnterStartsANewGameEscEscQuits)
   EXPECT_TRUE(waitFor([&] { return signShows(); }));
   tap(XK_Escape);
   EXPECT_EQ(exitStatus(), 0);
+}
+
+// What the game has played so far, as 16-bit samples: sdl12-compat records them through SDL 2 at
+// the rate and channels it chooses, so that only lengths and loudness compare between runs.
+using Samples = std::vector<Sint16>;
+Samples samplesOf(const std::string& bytes)
+{
+  Samples samples(bytes.size() / 2);
+  memcpy(samples.data(), bytes.data(), 2 * samples.size());
+  return samples;
+}
+
+// The first stretch of sound from a sample on, up to a silence as long as quiet, and how loud it gets.
+struct Stretch
+{
+  size_t first, end;
+  int peak;
+};
+Stretch soundFrom(const Samples& samples, size_t from, size_t quiet)
+{
+  auto sounds = [](Sint16 sample) { return sample != 0; };
+  size_t first = std::find_if(samples.begin() + from, samples.end(), sounds) - samples.begin();
+  Stretch stretch{first, first, 0};
+  for (size_t i = stretch.first; i < samples.size() && i < stretch.end + quiet; ++i) {
+    if (samples[i] != 0) {
+      stretch.end = i + 1;
+      stretch.peak = std::max(stretch.peak, std::abs(int{samples[i]}));
+    }
+  }
+  return stretch;
+}
+
+// Positions in the recording come from its length when a key went, never from the clock: what the game
+// had played by then cannot hold what the key made. A mine laid by Space sounds after the key, not
+// before; after M the next mine is silent for as long as a mine sounds and more; after M again the
+// next sounds as the first did, no louder (two mines at once) and no longer (two one after the other).
+TEST_F(EndToEnd, MineIsHeardAfterSpaceAndMSilencesTheNext)
+{
+  if (WINDOWS_GAME != nullptr) {
+    GTEST_SKIP() << "the Windows game plays to Wine's sound, not to a file";
+  }
+  const std::string played = sound.path("played");
+  // Longer than any gap inside an effect, at any rate and with any channels.
+  const size_t quiet = 2 * SOUND_BUFFER_SAMPLES;
+  const struct
+  {
+    const char* name;
+    std::vector<KeySym> keys;
+    bool heard;
+  } rounds[] = {{"Space", {XK_space}, true}, {"M, Space", {XK_m, XK_space}, false}, {"M again, Space", {XK_m, XK_space}, true}};
+  Stretch mines[3];
+  size_t silentTo = 0;
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(rounds[round].name);
+    size_t beforeKeys = samplesOf(readFile(played)).size();
+    for (KeySym symbol : rounds[round].keys) {
+      tap(symbol);
+    }
+    Samples heard;
+    ASSERT_TRUE(waitFor([&] {
+      heard = samplesOf(readFile(played));
+      mines[round] = soundFrom(heard, beforeKeys, quiet);
+      return rounds[round].heard ? mines[round].end > mines[round].first && heard.size() >= mines[round].end + quiet
+                                 : heard.size() >= beforeKeys + (mines[0].end - mines[0].first) + quiet;
+    }));
+    EXPECT_EQ(soundFrom(heard, silentTo, quiet).first, rounds[round].heard ? mines[round].first : heard.size())
+      << "a sound before the keys or from a silenced mine";
+    EXPECT_GE(mines[round].first, beforeKeys);
+    EXPECT_EQ(soundFrom(heard, mines[round].end, quiet).first, heard.size()) << "a sound after the mine's";
+    silentTo = std::max(mines[round].end, beforeKeys);
+  }
+  // A mine in a later pass would sound a pass longer: 367 samples at the game's rate.
+  const size_t effectSamples = (readFile(DATA + "aanet/pudotus.wav").size() - 44) / 2;
+  const size_t slack = 32 * (mines[0].end - mines[0].first) / effectSamples + 1;
+  EXPECT_NEAR(mines[2].end - mines[2].first, mines[0].end - mines[0].first, slack);
+  EXPECT_LE(mines[2].peak, mines[0].peak * 5 / 4);
 }
 
 // Whether the window's icon shows through at a pixel. Classic SDL gives the window manager a
