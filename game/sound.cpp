@@ -181,6 +181,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void StartSoundAfterGesture()
 {
   StartSound();
 }
+
+// Whether effects are heard now: the audio has opened and M has not muted it. For the page's tests.
+extern "C" EMSCRIPTEN_KEEPALIVE int SoundIsHeard()
+{
+  return audioOpen && !muted;
+}
 #endif
 
 // A new effect takes a free voice; with every voice sounding it is left out.

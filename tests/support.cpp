@@ -133,23 +133,10 @@ void TempDir::replaceWithDirectory(const std::string& name) const
 
 std::string waveFile(Uint16 channels, Uint32 rate, const std::string& sampleBytes)
 {
-  std::string file;
-  auto put = [&](Uint32 value, int size) {
-    for (int i = 0; i < size; ++i) {
-      file += static_cast<char>(value >> (8 * i) & 0xFF);
-    }
-  };
-  file += "RIFF";
-  put(36 + sampleBytes.size(), 4);
-  file += "WAVEfmt ";
-  put(16, 4);
-  put(1, 2);
-  put(channels, 2);
-  put(rate, 4);
-  put(rate * channels * 2, 4);
-  put(channels * 2, 2);
-  put(16, 2);
-  file += "data";
-  put(sampleBytes.size(), 4);
-  return file + sampleBytes;
+  std::string header = readFile(DATA + "aanet/pudotus.wav").substr(0, 44);
+  for (auto field : {std::pair<int, Uint32>{4, 36 + sampleBytes.size()}, {24, rate}, {40, sampleBytes.size()}}) {
+    memcpy(&header[field.first], &field.second, 4);
+  }
+  memcpy(&header[22], &channels, 2);
+  return header + sampleBytes;
 }

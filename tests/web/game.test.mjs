@@ -98,12 +98,18 @@ const frames = (count) => page.evaluate((count) => new Promise((done) => {
 const passes = () => page.evaluate(() => Module._PassCount());
 const canvasBox = () => page.$eval('#game', (canvas) => JSON.stringify(canvas.getBoundingClientRect()));
 
-// Opens the game, or `path`, in a fresh page without a cache, its loop held after the first pass.
-async function open(viewport, path = 'build-web/index.html') {
+// A fresh page whose errors and warnings the test collects.
+async function watchedPage() {
   const opened = await browser.newPage();
   opened.on('console', (message) => ['error', 'warn'].includes(message.type()) && problems.push(message.text()));
   opened.on('pageerror', (error) => problems.push(error.message));
   opened.on('response', (response) => response.status() >= 400 && problems.push(`${response.status()} ${response.url()}`));
+  return opened;
+}
+
+// Opens the game, or `path`, in a fresh page without a cache, its loop held after the first pass.
+async function open(viewport, path = 'build-web/index.html') {
+  const opened = await watchedPage();
   await opened.setViewport(viewport);
   await opened.setCacheEnabled(false);
   // Holds the loop once it has made holdAt passes: checked every display frame, as passes run. The game makes
@@ -228,6 +234,29 @@ test('nothing is cut at 640x480, 800x600 or on a phone held either way; the touc
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [point] });
   };
   await play(touch, () => cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] }));
+});
+
+// The audio opens at the first key, not before, so the browser has no warning to log (see below); the sound
+// button beside full screen mutes as M does. Puppeteer's own evaluations count as a player's gesture: this page
+// is read through the DevTools protocol without one, and its loop runs free.
+test('the first key starts the sound, not before; the sound button and M turn it off and on again', async () => {
+  page = await watchedPage();
+  const cdp = await page.createCDPSession();
+  const read = async (expression) => (await cdp.send('Runtime.evaluate', { expression, returnByValue: true })).result.value;
+  const until = async (expression, what) => {
+    for (let tries = 0; !(await read(expression)); tries++) {
+      assert.ok(tries < 500, `not after 10 s: ${what}`);
+      await new Promise((wake) => setTimeout(wake, 20));
+    }
+  };
+  await page.goto(url + 'build-web/index.html');
+  await until('window.Module?.calledRun === true && Module._PassCount() > 10', 'the game runs');
+  assert.equal(await read('Module._SoundIsHeard()'), 0, 'before a key');
+  for (const [press, heard] of [[() => page.keyboard.press('ArrowLeft'), 1], [() => page.click('#sound'), 0],
+    [() => page.keyboard.press('KeyM'), 1]]) {
+    await press();
+    await until(`Module._SoundIsHeard() === ${heard}`, `${press} makes the sound ${heard ? 'heard' : 'silent'}`);
+  }
 });
 
 test('the favicon is served; no page logged an error or a warning', async () => {
