@@ -107,16 +107,16 @@ protected:
     lookStarted = Clock::now();
     if ((game = fork()) == 0) {
       setenv("DISPLAY", server.display.c_str(), 1);
+      // What the game plays goes to a file, a buffer at a time at the pace it plays; Wine finds it through Z:.
+      setenv("SDL_AUDIODRIVER", "disk", 1);
+      setenv("SDL_DISKAUDIOFILE", ((WINDOWS_GAME != nullptr ? "Z:" : "") + sound.path("played")).c_str(), 1);
+      setenv("SDL_DISKAUDIODELAY", std::to_string(SOUND_BUFFER_SAMPLES * 1000 / SOUND_RATE).c_str(), 1);
       // Not the tests' own dummy driver: X for the Linux game, the Windows game's choice under Wine.
       if (chdir(directory.c_str()) == 0 && WINDOWS_GAME != nullptr) {
         unsetenv("SDL_VIDEODRIVER");
         execlp("wine", "wine", "kanamiina.exe", static_cast<char*>(nullptr));
       } else if (WINDOWS_GAME == nullptr) {
         setenv("SDL_VIDEODRIVER", "x11", 1);
-        // What the game plays goes to a file, a buffer at a time at the pace it plays.
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", sound.path("played").c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", std::to_string(SOUND_BUFFER_SAMPLES * 1000 / SOUND_RATE).c_str(), 1);
         execl(KANAMIINA, KANAMIINA, static_cast<char*>(nullptr));
       }
       _exit(127);
@@ -304,7 +304,7 @@ Stretch soundFrom(const Samples& samples, size_t from, size_t quiet)
 TEST_F(EndToEnd, MineIsHeardAfterSpaceAndMSilencesTheNext)
 {
   if (WINDOWS_GAME != nullptr) {
-    GTEST_SKIP() << "the Windows game plays to Wine's sound, not to a file";
+    GTEST_SKIP() << "the Windows game records its sound too, but this check has not been run under Wine yet";
   }
   const std::string played = sound.path("played");
   // Longer than any gap inside an effect, at any rate and with any channels.
