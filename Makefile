@@ -145,7 +145,7 @@ windows:
 	tools/pack-windows build-windows
 
 # The end-to-end tests on the unpacked zip under Wine, in a fresh Wine prefix each run.
-WINDOWS_CASES = EndToEnd.FirstFrame*:EndToEnd.WormIsSteered*:EndToEnd.EscShows*:WithoutTheSign.*
+WINDOWS_CASES = EndToEnd.FirstFrame*:EndToEnd.WormIsSteered*:EndToEnd.EscShows*:EndToEnd.MineIsHeard*:WithoutTheSign.*
 test-windows: test-deps build
 	@tools/install-deps $(WINDOWS_PACKAGES) $(WINE_PACKAGES) || true
 	@if ! command -v x86_64-w64-mingw32-g++ >/dev/null || ! command -v wine >/dev/null; then \
