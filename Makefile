@@ -45,9 +45,10 @@ build:
 check: build
 	ctest --preset check -j $(JOBS)
 
-# Redraws the committed pictures, icons and font from the tools.
+# Redraws the committed pictures, icons and font, and synthesises the sound effects, from the tools.
 data: build
 	build/tools/makepictures data desktop
+	build/tools/makesounds data
 	build/tools/makefont data/fontti
 	build/tools/makefont --versions >tools/data-made-with
 

@@ -7,6 +7,7 @@
 #include "layout.h"
 #include "lesson3.h"
 #include "platform.h"
+#include "sound.h"
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -324,6 +325,10 @@ int main(int argc, char** argv)
     fprintf(stderr, "The data in %s/data did not load.\n", SOURCE_DIR);
     return 1;
   }
+  // SDL fills the device a buffer at a time: an effect played in a pass is in the next buffer it asks for.
+  printf("sound: buffers of %d samples at %d Hz, at most %.1f ms from the pass that plays an effect to its first "
+         "sample (goal <= 50 ms)\n",
+         SOUND_BUFFER_SAMPLES, SOUND_RATE, 1000.0 * SOUND_BUFFER_SAMPLES / SOUND_RATE);
 
   // Repetitions in shuffled order, so that a neighbour's build slows every benchmark alike; flags given override.
   std::vector<std::string> defaults = {"--benchmark_repetitions=9", "--benchmark_enable_random_interleaving=true",

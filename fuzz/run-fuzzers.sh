@@ -6,8 +6,8 @@ seconds=${1:?usage: run-fuzzers.sh SECONDS}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 (cd "$root" && cmake --preset fuzz >/dev/null)
-cmake --build "$build" -j "${JOBS:-2}" --target sprite_base_fuzz font_fuzz game_loaders_fuzz
-for target in sprite_base font game_loaders; do
+cmake --build "$build" -j "${JOBS:-2}" --target sprite_base_fuzz font_fuzz game_loaders_fuzz sound_fuzz
+for target in sprite_base font game_loaders sound; do
   mkdir -p "$build/corpus/$target" "$build/artifacts/$target"
   echo "fuzzing $target for $seconds s"
   # No input may wait on a terminal: standard input is empty.

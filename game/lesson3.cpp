@@ -4,6 +4,7 @@
 #include "pad.h"
 #include "pause.h"
 #include "platform.h"
+#include "sound.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -172,6 +173,7 @@ void addMiina()
       miina[j].set(mato.getx() + MIINA_OFFSET_X, mato.gety() + MIINA_OFFSET_Y);
       miinat -= 1;
       mdraw[j] = 1;
+      PlayEffect(EFFECT_MINE_LAID);
       return;
     }
   }
@@ -284,9 +286,13 @@ int HandleEvents()
     }
     if (key == SDLK_RETURN && gameover != 0) {
       AloitaUusipeli();
+      PlayEffect(EFFECT_NEW_GAME);
     }
     if (key == SDLK_SPACE && gameover == 0) {
       addMiina();
+    }
+    if (key == SDLK_m) {
+      ToggleMute();
     }
   }
   PauseIfAway(gameover == 0);
@@ -366,10 +372,12 @@ void StepWorld()
         edraw[j] = 0;
         mdraw[k] = 0;
         score += POINTS_PER_KANA;
+        PlayEffect(EFFECT_CHICKEN_BLOWN_UP);
       }
     }
     if (Sprite_Collide(mato, kana[j])) {
       gameover = 1;
+      PlayEffect(EFFECT_WORM_CAUGHT);
       return;
     }
   }
@@ -396,6 +404,7 @@ int RunPass(const Uint8* keys)
 {
   OpenNewPads();
   int done = HandleEvents();
+  HoldSound(Paused());
   if (Paused()) {
     if (PausedFrameDue()) {
       ShowPausedField(screen, DrawScene);
@@ -415,7 +424,7 @@ int main(int, char**)
 {
   srand(time(NULL));
   ChooseDrawing();
-  if (SDL_Init(SDL_SUBSYSTEMS | SDL_INIT_AUDIO) < 0) {
+  if (SDL_Init(SDL_SUBSYSTEMS) < 0) {
     printf("Unable to init SDL: %s\n", SDL_GetError());
     exit(1);
   }
@@ -427,6 +436,7 @@ int main(int, char**)
     exit(1);
   }
   LoadGame();
+  OpenSound();
   RunFrameLoop(RunPass);
   return 0;
 }

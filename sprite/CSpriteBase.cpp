@@ -22,29 +22,6 @@ const long long MAX_PIXELS = 1024 * 1024;
 // of a set hold no more than 256 x 256 pixels together, 256 kB, the first among them.
 const long long MAX_SET_PIXELS = 256 * 256;
 
-#ifdef _WIN32
-// No path names a pipe or a terminal on Windows, so a plain open cannot wait; bytes are read as they are.
-const int READ_WITHOUT_WAITING = O_RDONLY | O_BINARY;
-#else
-const int READ_WITHOUT_WAITING = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-#endif
-
-// Opens a file for reading when it is a regular file or a link to one. A pipe, device, socket
-// or directory is not opened, and nothing waits on it.
-FILE* openRegularFile(const char* path, const char* mode)
-{
-  int descriptor = open(path, READ_WITHOUT_WAITING);
-  if (descriptor < 0) {
-    return NULL;
-  }
-  struct stat status;
-  FILE* file = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) ? fdopen(descriptor, mode) : NULL;
-  if (file == NULL) {
-    close(descriptor);
-  }
-  return file;
-}
-
 bool sizeFits(long long width, long long height)
 {
   return width >= 1 && height >= 1 && width <= MAX_SIDE && height <= MAX_SIDE && width * height <= MAX_PIXELS;
@@ -129,6 +106,27 @@ SDL_Surface* loadFrame(const char* path, int red, int green, int blue)
   return image;
 }
 
+}
+
+#ifdef _WIN32
+// No path names a pipe or a terminal on Windows, so a plain open cannot wait; bytes are read as they are.
+const int READ_WITHOUT_WAITING = O_RDONLY | O_BINARY;
+#else
+const int READ_WITHOUT_WAITING = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+#endif
+
+FILE* openRegularFile(const char* path, const char* mode)
+{
+  int descriptor = open(path, READ_WITHOUT_WAITING);
+  if (descriptor < 0) {
+    return NULL;
+  }
+  struct stat status;
+  FILE* file = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) ? fdopen(descriptor, mode) : NULL;
+  if (file == NULL) {
+    close(descriptor);
+  }
+  return file;
 }
 
 SDL_Surface* readPicture(const char* path)

@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
 // One picture of an animation and how long it stays on screen.
 struct CSpriteFrame
 {
@@ -32,5 +34,9 @@ public:
 // A picture that can be read is from 1 to 4096 pixels a side, of at most 1024 x 1024 pixels,
 // has pixels covering it and, at 8 bits a pixel or fewer, its colours.
 SDL_Surface* readPicture(const char* path);
+
+// Opens a file for reading when it is a regular file or a link to one: every loader of data opens
+// its files here. A pipe, device, socket or directory is not opened, and nothing waits on it.
+FILE* openRegularFile(const char* path, const char* mode);
 
 #endif

@@ -1,4 +1,4 @@
-// The committed pictures, icons and font are what the tools make today: a fresh run of the tools gives
+// The committed pictures, icons, font and sound effects are what the tools make today: a fresh run of the tools gives
 // the same bytes or, for the PNG icons, whose bytes depend on the zlib that packed them, the same pixels.
 #include "support.h"
 
@@ -75,7 +75,7 @@ TEST(Data, CommittedFilesAreWhatTheToolsMake)
 {
   TempDir made;
   ASSERT_EQ(system((MAKEPICTURES " " + made.path("data") + " " + made.path("desktop") + " && " MAKEFONT " " +
-                    made.path("data/fontti") + " && " MAKEFONT " --versions >" + made.path("versions")).c_str()),
+                    made.path("data/fontti") + " && " MAKESOUNDS " " + made.path("data") + " && " MAKEFONT " --versions >" + made.path("versions")).c_str()),
             0);
   const std::vector<std::string> parts = {"data", "desktop/icons"};
   std::set<std::string> committed = filesUnder(SOURCE_DIR, parts);

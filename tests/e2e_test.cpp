@@ -1,5 +1,6 @@
 #include "layout.h"
 #include "platform.h"
+#include "sound.h"
 #include "support.h"
 
 #include <X11/Xlib.h>
@@ -11,7 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 #include <utility>
@@ -137,6 +140,10 @@ protected:
     lookStarted = Clock::now();
     if ((game = fork()) == 0) {
       setenv("DISPLAY", server.display.c_str(), 1);
+      // What the game plays goes to a file, a buffer at a time at the pace it plays; Wine finds it through Z:.
+      setenv("SDL_AUDIODRIVER", "disk", 1);
+      setenv("SDL_DISKAUDIOFILE", ((WINDOWS_GAME != nullptr ? "Z:" : "") + sound.path("played")).c_str(), 1);
+      setenv("SDL_DISKAUDIODELAY", std::to_string(SOUND_BUFFER_SAMPLES * 1000 / SOUND_RATE).c_str(), 1);
       // Not the tests' own dummy driver: X for the Linux game, the Windows game's choice under Wine.
       if (chdir(directory.c_str()) == 0 && WINDOWS_GAME != nullptr) {
         unsetenv("SDL_VIDEODRIVER");
@@ -246,6 +253,7 @@ protected:
   }
 
   Server& server = sharedServer();
+  TempDir sound;
   pid_t game = 0;
   Clock::time_point started, lookStarted, lookBefore;
 };
@@ -290,6 +298,69 @@ TEST_F(EndToEnd, EscShowsTheSignEnterStartsANewGameEscEscQuits)
   EXPECT_TRUE(waitFor([&] { return signShows(); }));
   tap(XK_Escape);
   EXPECT_EQ(exitStatus(), 0);
+}
+
+// What the game has played so far, as 16-bit samples: sdl12-compat records them through SDL 2 at
+// the rate and channels it chooses, so that only lengths and loudness compare between runs.
+using Samples = std::vector<Sint16>;
+Samples samplesOf(const std::string& bytes)
+{
+  Samples samples(bytes.size() / 2);
+  memcpy(samples.data(), bytes.data(), 2 * samples.size());
+  return samples;
+}
+
+// The first stretch of sound from a sample on, up to a silence as long as quiet.
+struct Stretch
+{
+  size_t first, end;
+};
+Stretch soundFrom(const Samples& samples, size_t from, size_t quiet)
+{
+  auto sounds = [](Sint16 sample) { return sample != 0; };
+  size_t first = std::find_if(samples.begin() + from, samples.end(), sounds) - samples.begin();
+  Stretch stretch{first, first};
+  for (size_t i = stretch.first; i < samples.size() && i < stretch.end + quiet; ++i) {
+    stretch.end = samples[i] != 0 ? i + 1 : stretch.end;
+  }
+  return stretch;
+}
+
+// Positions in the recording come from its length when a key went, never from the clock: what the game
+// had played by then cannot hold what the key made. A mine laid by Space sounds after the key, not
+// before; after M the next mine is silent for as long as a mine sounds and more; after M again the
+// next sounds.
+TEST_F(EndToEnd, MineIsHeardAfterSpaceAndMSilencesTheNext)
+{
+  const std::string played = sound.path("played");
+  // Longer than any gap inside an effect, at any rate and with any channels.
+  const size_t quiet = 2 * SOUND_BUFFER_SAMPLES;
+  const struct
+  {
+    const char* name;
+    std::vector<KeySym> keys;
+    bool heard;
+  } rounds[] = {{"Space", {XK_space}, true}, {"M, Space", {XK_m, XK_space}, false}, {"M again, Space", {XK_m, XK_space}, true}};
+  Stretch mines[3];
+  size_t silentTo = 0;
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(rounds[round].name);
+    size_t beforeKeys = samplesOf(readFile(played)).size();
+    for (KeySym symbol : rounds[round].keys) {
+      tap(symbol);
+    }
+    Samples heard;
+    ASSERT_TRUE(waitFor([&] {
+      heard = samplesOf(readFile(played));
+      mines[round] = soundFrom(heard, beforeKeys, quiet);
+      return rounds[round].heard ? mines[round].end > mines[round].first && heard.size() >= mines[round].end + quiet
+                                 : heard.size() >= beforeKeys + (mines[0].end - mines[0].first) + quiet;
+    }));
+    EXPECT_EQ(soundFrom(heard, silentTo, quiet).first, rounds[round].heard ? mines[round].first : heard.size())
+      << "a sound before the keys or from a silenced mine";
+    EXPECT_EQ(soundFrom(heard, mines[round].end, quiet).first, heard.size()) << "a sound after the mine's";
+    silentTo = std::max(mines[round].end, beforeKeys);
+  }
 }
 
 // Whether the window's icon shows through at a pixel. Classic SDL gives the window manager a

@@ -83,6 +83,9 @@ GameRun runGame(const TempDir& dir, const char* driver, std::vector<std::string>
     setpgid(0, 0);
     freopen(dir.path("output").c_str(), "w", stdout);
     setenv("SDL_VIDEODRIVER", driver, 1);
+    // The machine running the tests may have no sound card: the game plays into nothing.
+    setenv("SDL_AUDIODRIVER", "disk", 0);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 0);
     std::vector<char*> argv;
     for (std::string& word : command) {
       argv.push_back(word.data());
@@ -161,6 +164,19 @@ TEST(StartUp, VideoModeThatCannotBeSetEndsWithStatus1)
   EXPECT_EXIT(start(), testing::ExitedWithCode(1), "Unable to set 640x480 video: no such mode here\n");
 }
 
+// Without an audio device the game says once why it has no sound, plays silently and quits with status 0.
+TEST(StartUp, WithoutAudioTheGameSaysWhyAndPlaysSilently)
+{
+  TempDir dir;
+  fs::copy(DATA, dir.path("data"), fs::copy_options::recursive);
+  setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
+  GameRun run = runGame(dir, "dummy", {KANAMIINA});
+  unsetenv("SDL_AUDIODRIVER");
+  EXPECT_EQ(run.output.rfind("No sound: ", 0), 0u) << run.output;
+  EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+  EXPECT_EQ(run.exitStatus, 0);
+}
+
 // On damaged data of every kind, or none, the game says which files it could not open, in the order it tried,
 // runs, and quits with status 0 when asked, having held less than 100 MB.
 TEST(GameRun, DamagedDataIsReportedAndTheGameQuitsWhenAskedWithinItsMemory)
@@ -172,7 +188,25 @@ TEST(GameRun, DamagedDataIsReportedAndTheGameQuitsWhenAskedWithinItsMemory)
     std::vector<std::string> unopened;
   } cases[] = {
     {"none", [](const TempDir& dir) { fs::remove_all(dir.path("data")); },
-     {"bg.bmp", "peliohi.bmp", "tauko.bmp", "mato/info", "kana/info", "miina/info"}},
+     {"bg.bmp", "peliohi.bmp", "tauko.bmp", "mato/info", "kana/info", "miina/info", "aanet/pudotus.wav", "aanet/pamaus.wav",
+      "aanet/kiinni.wav", "aanet/alku.wav"}},
+    {"sound effects cut short, huge, a pipe and a directory",
+     [](const TempDir& dir) {
+       dir.write("data/aanet/pudotus.wav", readFile(DATA + "aanet/pudotus.wav").substr(0, 1000));
+       dir.write("data/aanet/pamaus.wav", waveFile(1, 22050, std::string(64 * 1024 * 1024, '\1')));
+       fs::remove(dir.path("data/aanet/kiinni.wav"));
+       mkfifo(dir.path("data/aanet/kiinni.wav").c_str(), 0600);
+       dir.replaceWithDirectory("data/aanet/alku.wav");
+     },
+     {"aanet/pudotus.wav", "aanet/pamaus.wav", "aanet/kiinni.wav", "aanet/alku.wav"}},
+    {"sound effects in stereo, at another rate, over 0.6 s and with a chunk running past the end",
+     [](const TempDir& dir) {
+       dir.write("data/aanet/pudotus.wav", waveFile(2, 22050, std::string(1000, '\1')));
+       dir.write("data/aanet/pamaus.wav", waveFile(1, 44100, std::string(1000, '\1')));
+       dir.write("data/aanet/kiinni.wav", waveFile(1, 22050, std::string(2 * 13231, '\1')));
+       dir.write("data/aanet/alku.wav", readFile(DATA + "aanet/alku.wav").replace(40, 4, "\xff\xff\xff\x7f"));
+     },
+     {"aanet/pudotus.wav", "aanet/pamaus.wav", "aanet/kiinni.wav", "aanet/alku.wav"}},
     {"pictures of a negative size as frame, sign and icon",
      [](const TempDir& dir) {
        dir.write("data/mato/info", "FILES: 1\nnegative.bmp 100 -1 0 0\n");

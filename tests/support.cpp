@@ -130,3 +130,13 @@ void TempDir::replaceWithDirectory(const std::string& name) const
   std::filesystem::remove_all(path(name));
   std::filesystem::create_directories(path(name));
 }
+
+std::string waveFile(Uint16 channels, Uint32 rate, const std::string& sampleBytes)
+{
+  std::string header = readFile(DATA + "aanet/pudotus.wav").substr(0, 44);
+  for (auto field : {std::pair<int, Uint32>{4, 36 + sampleBytes.size()}, {24, rate}, {40, sampleBytes.size()}}) {
+    memcpy(&header[field.first], &field.second, 4);
+  }
+  memcpy(&header[22], &channels, 2);
+  return header + sampleBytes;
+}

@@ -34,6 +34,9 @@ testing::AssertionResult sameRegion(SDL_Surface* actual, SDL_Surface* expected, 
 testing::AssertionResult regionIs(SDL_Surface* surface, int x, int y, int w, int h, Uint32 rgb);
 
 std::string readFile(const std::string& path);
+// A WAV file of 16-bit samples, given as their bytes, with the given channels and rate: the header of a
+// committed effect with those fields changed.
+std::string waveFile(Uint16 channels, Uint32 rate, const std::string& sampleBytes);
 
 // A fresh directory, removed with everything in it at the end of its scope.
 class TempDir

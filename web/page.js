@@ -83,9 +83,20 @@ document.addEventListener('mousedown', function (event) {
   }
 }, true);
 
-// The game reads the arrows, Space, Enter, Esc and P, by the key codes Emscripten's SDL knows them by;
+// A browser lets a page's audio start only after the player's first click, tap or key, and warns
+// of any that starts before: the game's audio opens then, or once the game has loaded after it.
+function startSound() {
+  if (running && (!navigator.userActivation || navigator.userActivation.hasBeenActive)) {
+    Module._StartSoundAfterGesture();
+    ['keydown', 'pointerdown'].forEach(function (type) { window.removeEventListener(type, startSound, true); });
+  }
+}
+// Listening before the keys' own listener below, which keeps some keys from the rest.
+['keydown', 'pointerdown'].forEach(function (type) { window.addEventListener(type, startSound, true); });
+
+// The game reads the arrows, Space, Enter, Esc, P and M, by the key codes Emscripten's SDL knows them by;
 // every other key, and any key with Alt, stays the browser's, so that F5 or F11 still work.
-var KEY_CODES = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Enter: 13, Escape: 27, KeyP: 80 };
+var KEY_CODES = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Enter: 13, Escape: 27, KeyP: 80, KeyM: 77 };
 window.addEventListener('keydown', function (event) {
   if (event.altKey && event.code === 'Enter') {
     event.preventDefault();
@@ -141,7 +152,8 @@ pad.addEventListener('pointermove', function (event) {
 pad.addEventListener('pointerup', function () { steer(null); });
 pad.addEventListener('pointercancel', function () { steer(null); });
 
-document.querySelectorAll('#actions button[data-key]').forEach(function (button) {
+// The sound button beside full screen presses M as they do.
+document.querySelectorAll('#actions button[data-key], #sound').forEach(function (button) {
   button.addEventListener('pointerdown', function (event) {
     event.preventDefault();
     canvas.focus();
@@ -219,6 +231,8 @@ var Module = {
     },
   }],
   keyboardListeningElement: canvas,
+  // Emscripten's SDL queues this many buffers of sound ahead, 23 ms each, after a delay of its own of 50 ms.
+  SDL_numSimultaneouslyQueuedBuffers: 2,
   setStatus: function (text) {
     var downloaded = /\((\d+)\/(\d+)\)/.exec(text);
     if (downloaded) {
@@ -243,6 +257,9 @@ var Module = {
   },
   onRuntimeInitialized: function () {
     running = true;
+    if (navigator.userActivation && navigator.userActivation.hasBeenActive) {
+      startSound();
+    }
     loadingCover.hidden = true;
     if (document.activeElement !== canvas || !document.hasFocus()) {
       pauseGame();

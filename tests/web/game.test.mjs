@@ -263,6 +263,29 @@ test('nothing is cut at 640x480, 800x600 or on a phone held either way; the touc
   assert.equal(await page.evaluate(() => String(getSelection().selectAllChildren(document.getElementById('pad')) ?? getSelection())), '');
 });
 
+// The audio opens at the first key, not before, so the browser has no warning to log (see below); the sound
+// button beside full screen mutes as M does. Puppeteer's own evaluations count as a player's gesture: this page
+// is read through the DevTools protocol without one, and its loop is let run free.
+test('the first key starts the sound, not before; the sound button and M turn it off and on again', async () => {
+  page = await open({ width: 800, height: 600 });
+  const cdp = await page.createCDPSession();
+  const read = async (expression) => (await cdp.send('Runtime.evaluate', { expression, returnByValue: true })).result.value;
+  const until = async (expression, what) => {
+    for (let tries = 0; !(await read(expression)); tries++) {
+      assert.ok(tries < 500, `not after 10 s: ${what}`);
+      await new Promise((wake) => setTimeout(wake, 20));
+    }
+  };
+  await read('window.holdAt = Infinity; Module.resumeMainLoop()');
+  await until('Module._PassCount() > 10', 'the game runs');
+  assert.equal(await read('Module._SoundIsHeard()'), 0, 'before a key');
+  for (const [press, heard] of [[() => page.keyboard.press('ArrowLeft'), 1], [() => page.click('#sound'), 0],
+    [() => page.keyboard.press('KeyM'), 1]]) {
+    await press();
+    await until(`Module._SoundIsHeard() === ${heard}`, `${press} makes the sound ${heard ? 'heard' : 'silent'}`);
+  }
+});
+
 // Chromium's own check of what an app needs to install. It lives in the full browser, not in the headless shell,
 // and in a profile of its own: a browser context of the test's counts as incognito, where nothing installs.
 test('the page installs as an app: Chromium finds nothing missing; the favicon and the icons its manifest names are served at their sizes; no page logged an error or a warning', async () => {
