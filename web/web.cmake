@@ -20,8 +20,13 @@ target_link_options(kanamiina PRIVATE ${WEB_LINK_OPTIONS} -sLZ4
   "SHELL:--preload-file ${WEB_DATA}@data" --use-preload-plugins)
 
 set(WEB_PAGE_FILES index.html page.css page.js manifest.json)
+# The page's help line lists the keys and its text the points as desktop/texts.cmake reads them.
 foreach(page ${WEB_PAGE_FILES})
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/${page} ${PROJECT_BINARY_DIR}/${page} COPYONLY)
+  if(page STREQUAL index.html)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/${page} ${PROJECT_BINARY_DIR}/${page} @ONLY)
+  else()
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/${page} ${PROJECT_BINARY_DIR}/${page} COPYONLY)
+  endif()
 endforeach()
 configure_file(${PROJECT_SOURCE_DIR}/desktop/icons/32x32/kanamiina.png ${PROJECT_BINARY_DIR}/kanamiina.png COPYONLY)
 
