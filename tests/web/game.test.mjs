@@ -22,8 +22,7 @@ function bmp(name) {
   const start = b.readUInt32LE(10), w = b.readInt32LE(18), h = b.readInt32LE(22), row = (w * 3 + 3) & ~3;
   return { w, h, rgb: (x, y) => { const i = start + (h - 1 - y) * row + 3 * x; return [b[i + 2], b[i + 1], b[i]]; } };
 }
-const [BG, SIGN, PAUSE_SIGN, GLYPHS, WIDTHS] = [bmp('bg.bmp'), bmp('peliohi.bmp'), bmp('tauko.bmp'), data('fontti/font.raw'),
-  data('fontti/font.dat')];
+const [BG, SIGN, GLYPHS, WIDTHS] = [bmp('bg.bmp'), bmp('peliohi.bmp'), data('fontti/font.raw'), data('fontti/font.dat')];
 const KANA_SIDE = bmp('kana/kana0.bmp').h;
 const WORMS = [0, 1, 2, 3].map((i) => bmp(`mato/mato${i}.bmp`));
 const MINES = [0, 1, 2].map((i) => bmp(`miina/miina${i}.bmp`));
@@ -150,7 +149,7 @@ const shot = () => page.evaluate(async ([w, h]) => {
   return Array.from(new Uint8Array(await crypto.subtle.digest('SHA-256', pixels)), (b) => b.toString(16)).join('');
 }, [W, H]);
 
-test('a hidden page, a blur or P pause the game under its sign and the cover; a click on the margin or the canvas, or a key, resumes it', async () => {
+test('a hidden page, a blur or P pause the game under the cover; a click on the margin or the canvas, or a key, resumes it', async () => {
   const pressP = () => page.keyboard.press('KeyP');
   for (const [pause, way, resume] of [[hide, 'key', () => page.keyboard.press('Enter')],
     [blur, 'margin', () => page.mouse.click(20, 20)], [blur, 'canvas', () => page.mouse.click(400, 300)],
@@ -161,9 +160,6 @@ test('a hidden page, a blur or P pause the game under its sign and the cover; a 
     const still = await shot();
     await run(30);
     assert.deepEqual([await shot() === still, await page.$eval('#paused', (cover) => cover.hidden)], [true, false], what);
-    const middle = await page.evaluate(([x, y]) => Array.from(document.getElementById('game').getContext('2d').getImageData(x, y, 1, 1).data.slice(0, 3)),
-      [L.TAUKO_X + L.TAUKO_WIDTH / 2, L.TAUKO_Y + L.TAUKO_HEIGHT / 2]);
-    assert.deepEqual(middle, PAUSE_SIGN.rgb(L.TAUKO_WIDTH / 2, L.TAUKO_HEIGHT / 2), `the sign in ${what}`);
     await resume();
     await run(2);
     assert.deepEqual(await page.evaluate(() => [document.activeElement.id, document.getElementById('paused').hidden]),
@@ -265,9 +261,10 @@ test('nothing is cut at 640x480, 800x600 or on a phone held either way; the touc
 
 // The audio opens at the first key, not before, so the browser has no warning to log (see below); the sound
 // button beside full screen mutes as M does. Puppeteer's own evaluations count as a player's gesture: this page
-// is read through the DevTools protocol without one, and its loop is let run free.
+// is opened and read through the DevTools protocol without one, and its loop runs free.
 test('the first key starts the sound, not before; the sound button and M turn it off and on again', async () => {
-  page = await open({ width: 800, height: 600 });
+  page = await (await browser.createBrowserContext()).newPage();
+  page.on('console', (message) => ['error', 'warn'].includes(message.type()) && problems.push(message.text()));
   const cdp = await page.createCDPSession();
   const read = async (expression) => (await cdp.send('Runtime.evaluate', { expression, returnByValue: true })).result.value;
   const until = async (expression, what) => {
@@ -276,8 +273,8 @@ test('the first key starts the sound, not before; the sound button and M turn it
       await new Promise((wake) => setTimeout(wake, 20));
     }
   };
-  await read('window.holdAt = Infinity; Module.resumeMainLoop()');
-  await until('Module._PassCount() > 10', 'the game runs');
+  await page.goto(server.url + 'build-web/index.html');
+  await until('window.Module?.calledRun === true && Module._PassCount() > 10', 'the game runs');
   assert.equal(await read('Module._SoundIsHeard()'), 0, 'before a key');
   for (const [press, heard] of [[() => page.keyboard.press('ArrowLeft'), 1], [() => page.click('#sound'), 0],
     [() => page.keyboard.press('KeyM'), 1]]) {
