@@ -259,7 +259,10 @@ using Samples = std::vector<Sint16>;
 Samples samplesOf(const std::string& bytes)
 {
   Samples samples(bytes.size() / 2);
-  memcpy(samples.data(), bytes.data(), 2 * samples.size());
+  // An empty recording has no samples to copy, and no pointer memcpy may be given.
+  if (!samples.empty()) {
+    memcpy(samples.data(), bytes.data(), 2 * samples.size());
+  }
   return samples;
 }
 
