@@ -9,6 +9,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +43,8 @@ struct Server
   {
     int ready[2];
     if (pipe(ready) == 0 && (xvfb = fork()) == 0) {
+      // Whatever ends the tests ends their X server and game too, which would otherwise hold CTest's output open.
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
       execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-screen", "0", SCREEN_SIZE.c_str(),
              "-nolisten", "tcp", static_cast<char*>(nullptr));
       _exit(127);
@@ -138,6 +141,7 @@ protected:
     ASSERT_NE(server.x, nullptr) << "no X server";
     lookStarted = Clock::now();
     if ((game = fork()) == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
       setenv("DISPLAY", server.display.c_str(), 1);
       // What the game plays goes to a file, a buffer at a time at the pace it plays; Wine finds it through Z:.
       setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -153,7 +157,7 @@ protected:
       }
       _exit(127);
     }
-    ASSERT_TRUE(waitFor([&] { return look() && wormAt(MATO_START_X, MATO_START_Y); }));
+    ASSERT_TRUE(waitFor([&] { return look() && wormAtItsStart(); }));
     // The first frame came after the look before the one that saw it began.
     started = lookBefore;
   }
@@ -189,17 +193,13 @@ protected:
     draw(server.expected);
     return sameRegion(server.shot, server.expected, left, top, w, h);
   }
-  // Whether a sprite of the set stands at (left, top), as far as the region shows it.
-  bool spriteAt(const std::vector<SDL_Surface*>& frames, int left, int top, int regionLeft, int regionWidth)
+  // Whether the worm stands at its start, in any frame of its set.
+  bool wormAtItsStart()
   {
-    for (SDL_Surface* frame : frames) {
-      if (shows(regionLeft, top, regionWidth, frame->h, [&](SDL_Surface* on) { blit(frame, on, left, top); })) {
-        return true;
-      }
-    }
-    return false;
+    return std::any_of(plainFrames("mato").begin(), plainFrames("mato").end(), [&](SDL_Surface* frame) {
+      return shows(MATO_START_X, MATO_START_Y, frame->w, frame->h, [&](SDL_Surface* on) { blit(frame, on, MATO_START_X, MATO_START_Y); });
+    });
   }
-  bool wormAt(int left, int top) { return spriteAt(plainFrames("mato"), left, top, left, 50); }
   bool pauseSignShows()
   {
     // Chickens may walk under the sign's see-through edge: its middle is opaque.
