@@ -231,8 +231,8 @@ var Module = {
     },
   }],
   keyboardListeningElement: canvas,
-  // Emscripten's SDL queues this many buffers of sound ahead, 23 ms each, after a delay of its own of 50 ms.
-  SDL_numSimultaneouslyQueuedBuffers: 2,
+  // Emscripten's SDL queues this many buffers of sound ahead, 23 ms each, after the game's delay of 2 ms.
+  SDL_numSimultaneouslyQueuedBuffers: 1,
   setStatus: function (text) {
     var downloaded = /\((\d+)\/(\d+)\)/.exec(text);
     if (downloaded) {
