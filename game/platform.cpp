@@ -171,6 +171,8 @@ void RunFrameLoop(Pass pass)
   PassClock pace = {SDL_GetTicks(), 0};
   for (int result = PASS_GOES_ON; result != PASS_QUIT;) {
     result = pass(SDL_GetKeyState(NULL));
+    // The game's millisecond after each pass: it gives the processor up once a pass even when
+    // passes run late and the pace has no time left to wait.
     SDL_Delay(1);
     if (result == PASS_PAUSED) {
       WaitForEvent();
