@@ -412,6 +412,7 @@ TEST_F(GameTest, MiinaLiesBesideTheWormInTheLowestFreeSlotThreeAtOnceTwentyEight
 {
   mato.set(590, 380);
   putMiina(0, 0, 0);
+  miina[1].setSpeed(2.0f);
   addMiina();
   EXPECT_EQ(mdraw[1], 1);
   EXPECT_EQ(at(miina[1]), Place(625, 410)) << "not clamped";

@@ -85,8 +85,9 @@ TEST_F(Sound, OverlappingEffectsSumWithinSixteenBitsAndEachEndsCleanly)
   EXPECT_TRUE(sameSamples(mix(30), runs({{20, VOICES * 1000}, {10, 0}})));
 }
 
-// A held game plays nothing, and its effects go on from where they were once it plays again. (M, which
-// silences what sounds and what follows, is heard in the real game's recording: tests/e2e_test.cpp.)
+// A held game plays nothing, and its effects go on from where they were once it plays again; a reset
+// forgets what sounds. (M, which silences what sounds and what follows, is heard in the real game's
+// recording: tests/e2e_test.cpp.)
 TEST_F(Sound, HoldingKeepsEffectsWhereTheyWere)
 {
   load(EFFECT_MINE_LAID, 30, 500);
@@ -100,6 +101,9 @@ TEST_F(Sound, HoldingKeepsEffectsWhereTheyWere)
   EXPECT_TRUE(sameSamples(before, runs({{10, 500}})));
   EXPECT_TRUE(sameSamples(held, runs({{10, 0}})));
   EXPECT_TRUE(sameSamples(released, runs({{20, 500}, {10, 0}})));
+  PlayEffect(EFFECT_MINE_LAID);
+  ResetSound();
+  EXPECT_TRUE(sameSamples(mix(10), runs({{10, 0}}))) << "after a reset";
 }
 
 }
