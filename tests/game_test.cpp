@@ -237,7 +237,6 @@ TEST_F(GameTest, KeysButtonsAndWindowEvents)
                  {"a close quits and the rest is still handled", 0, false, {CLOSE, SPACE}, 1, 0, 27, false, false},
                  {"Alt+Enter switches the window and starts no game", 1, false, {ALT_ENTER, SPACE}, 0, 1, 28, false, false},
                  {"P pauses, the Space that resumes lays no mine, and the Esc after it plays", 0, false, {P, SPACE, ESC}, 0, 1, 28, false, false},
-                 {"the Esc that resumes ends no game", 0, true, {ESC}, 0, 0, 28, false, false},
                  {"another key or the keys coming back leave the pause", 0, true, {keyDown(SDLK_a), windowFocus(1, SDL_APPINPUTFOCUS)}, 0, 0, 28, false, true},
                  {"Alt+Enter leaves the pause", 0, true, {ALT_ENTER}, 0, 0, 28, false, true},
                  {"a close quits a paused game", 0, true, {CLOSE}, 1, 0, 28, false, true},
@@ -247,9 +246,7 @@ TEST_F(GameTest, KeysButtonsAndWindowEvents)
                  {"the pointer leaving does not pause", 0, false, {windowFocus(0, SDL_APPMOUSEFOCUS)}, 0, 0, 28, false, false},
                  {"a game over does not pause", 1, false, {P, FOCUS_LOST}, 0, 1, 28, false, false},
                  {"A lays a mine, Back ends the game", 0, false, {button(0), button(0, false), button(6)}, 0, 1, 27, false, false},
-                 {"Back at the sign quits", 1, false, {button(6)}, 1, 1, 28, false, false},
                  {"Start pauses in play", 0, false, {button(7)}, 0, 0, 28, false, true},
-                 {"A resumes and lays no mine", 0, true, {button(0)}, 0, 0, 28, false, false},
                  {"Start at the sign starts a new game", 1, false, {button(7)}, 0, 0, 28, true, false},
                  {"other buttons and releases do nothing", 0, false, {button(1), button(5), button(8), button(7, false)}, 0, 0, 28, false, false}};
   for (const auto& batch : batches) {
@@ -286,14 +283,12 @@ TEST_F(GameTest, PadsSteerLikeTheArrows)
   } steers[] = {{"centred stick", XBOX_LAYOUT, {stick(0, 0), stick(1, 0)}, {false, false, false, false}},
                 {"stick inside the dead zone", XBOX_LAYOUT, {stick(0, DEAD), stick(1, -DEAD)}, {false, false, false, false}},
                 {"stick just past it", XBOX_LAYOUT, {stick(0, DEAD + 1), stick(1, -DEAD - 1)}, {true, false, false, true}},
-                {"stick at its ends", XBOX_LAYOUT, {stick(0, -32768), stick(1, 32767)}, {false, true, true, false}},
                 {"stick back to the middle lets go", XBOX_LAYOUT, {stick(0, 32767), stick(0, 100)}, {false, false, false, false}},
                 {"other axes do not steer", XBOX_LAYOUT, {stick(2, 32767), stick(3, -32768), stick(5, 32767)}, {false, false, false, false}},
                 {"hat up and left", XBOX_LAYOUT, {hat(SDL_HAT_LEFTUP)}, {true, false, true, false}},
                 {"hat back to centre", XBOX_LAYOUT, {hat(SDL_HAT_RIGHTDOWN), hat(SDL_HAT_CENTERED)}, {false, false, false, false}},
                 {"D-pad buttons held", CONTROLLER_LAYOUT, {button(11), button(14)}, {true, false, false, true}},
                 {"D-pad buttons let go", CONTROLLER_LAYOUT, {button(12), button(13), button(12, false)}, {false, false, true, false}},
-                {"the browser's D-pad", BROWSER_LAYOUT, {button(15)}, {false, false, false, true}},
                 {"no D-pad of buttons on a pad without one", XBOX_LAYOUT, {button(11), button(12)}, {false, false, false, false}},
                 {"a second pad steers too", XBOX_LAYOUT, {stick(1, 32767, 1)}, {false, true, false, false}},
                 {"a pad past the fourth is not read", XBOX_LAYOUT, {stick(1, 32767, MAX_PADS)}, {false, false, false, false}}};
