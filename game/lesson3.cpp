@@ -247,8 +247,8 @@ void LoadGame()
   mato.setSpeed(2.0f);
   score = 0;
   SDL_ShowCursor(0);
-  font = initFont("data/fontti");
   InitPads();
+  font = initFont("data/fontti");
 }
 
 // The key an event presses, on the keyboard or a pad; SDLK_UNKNOWN for any other event.
@@ -435,8 +435,9 @@ int main(int, char**)
     printf("Unable to set 640x480 video: %s\n", SDL_GetError());
     exit(1);
   }
-  LoadGame();
+  // The sounds come first, so that the font stays the last thing start-up reads.
   OpenSound();
+  LoadGame();
   RunFrameLoop(RunPass);
   return 0;
 }
