@@ -84,7 +84,7 @@ document.addEventListener('mousedown', function (event) {
 }, true);
 
 // A browser lets a page's audio start only after the player's first click, tap or key, and warns
-// of any that starts before: the game's audio opens then, or once the game has loaded after it.
+// of any that starts before: the game's audio opens at the first one once the game runs.
 function startSound() {
   if (running && (!navigator.userActivation || navigator.userActivation.hasBeenActive)) {
     Module._StartSoundAfterGesture();
@@ -257,9 +257,6 @@ var Module = {
   },
   onRuntimeInitialized: function () {
     running = true;
-    if (navigator.userActivation && navigator.userActivation.hasBeenActive) {
-      startSound();
-    }
     loadingCover.hidden = true;
     if (document.activeElement !== canvas || !document.hasFocus()) {
       pauseGame();
