@@ -117,7 +117,7 @@ void BrowserFrame()
   if (now < passDue - EARLY_MS) {
     return;
   }
-  // After a stall, a hidden page or a pause for one, the pace starts afresh instead of catching up.
+  // After a stall, a hidden page for one, the pace starts afresh instead of catching up.
   passDue = now - passDue > PASS_MS ? now + PASS_MS : passDue + PASS_MS;
   int done = browserPass(SDL_GetKeyboardState(NULL));
   passes += 1;
